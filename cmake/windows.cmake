@@ -1,0 +1,134 @@
+# Cross build: the setup program, its stand-in payloads, and the Windows-side tests.
+find_package(ZLIB REQUIRED)
+
+set(TK_WIN32_SOURCES
+    src/platform/win32/win32_files.cpp
+    src/platform/win32/win32_registry.cpp
+    src/platform/win32/win32_shell.cpp
+    src/platform/win32/win32_system.cpp
+)
+set(TK_APP_SOURCES
+    src/app/installer.cpp
+    src/app/ui_text.cpp
+)
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 uuid advapi32 gdi32 user32)
+
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-static -Wl,--gc-sections)
+
+add_library(tk_core STATIC ${TK_CORE_SOURCES} ${TK_WIN32_SOURCES} ${TK_APP_SOURCES})
+target_include_directories(tk_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(tk_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(tk_core PRIVATE ${TK_WARNINGS})
+target_link_libraries(tk_core PUBLIC ZLIB::ZLIB ${TK_SYSTEM_LIBRARIES})
+
+# --- Payload packer: a host tool, compiled with the build machine's compiler -------------
+find_program(TK_HOST_CXX NAMES c++ g++ REQUIRED)
+set(TK_PACKER ${CMAKE_BINARY_DIR}/host-tools/pack_payload)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-tools)
+execute_process(
+    COMMAND ${TK_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror
+            ${CMAKE_SOURCE_DIR}/tools/pack_payload.cpp -lz -o ${TK_PACKER}
+    RESULT_VARIABLE TK_PACKER_RESULT)
+if(NOT TK_PACKER_RESULT EQUAL 0)
+    message(FATAL_ERROR "Cannot build the payload packer (needs the host compiler and zlib1g-dev)")
+endif()
+
+# --- Stand-in programs ----------------------------------------------------------------------
+set(TK_STANDIN_PROGRAMS fltsrv fltcln fltfw _fltw Uninstall)
+set(TK_STANDIN_LIBRARIES sporder _kfilter)
+foreach(name IN LISTS TK_STANDIN_PROGRAMS)
+    add_executable(standin_${name} WIN32 resources/standins/standin_exe.c)
+    set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name}
+                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+    target_compile_definitions(standin_${name} PRIVATE STANDIN_ROLE="${name}.exe")
+    target_compile_options(standin_${name} PRIVATE ${TK_WARNINGS})
+    target_link_options(standin_${name} PRIVATE -s)
+endforeach()
+foreach(name IN LISTS TK_STANDIN_LIBRARIES)
+    add_library(standin_${name} SHARED resources/standins/standin_dll.c)
+    set_target_properties(standin_${name} PROPERTIES OUTPUT_NAME ${name} PREFIX ""
+                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+    target_compile_definitions(standin_${name} PRIVATE STANDIN_ROLE="${name}.dll")
+    target_compile_options(standin_${name} PRIVATE ${TK_WARNINGS})
+    target_link_options(standin_${name} PRIVATE -s)
+endforeach()
+
+# --- Payloads: id and the path of the installed file -----------------------------------------
+set(TK_PAYLOADS
+    "101:fltsrv.exe" "102:fltcln.exe" "103:fltfw.exe" "104:_fltw.exe" "105:sporder.dll"
+    "106:proto/proto.txt" "107:proto/proto-ban.txt" "108:proto/proto-search.txt"
+    "109:tidykiosk_agreement.txt" "110:plugin/_kfilter.dll" "111:Uninstall.exe"
+    "112:language/data/turkce.lng" "113:language/data/english.lng"
+    "114:language/turkce.ini" "115:language/english.ini")
+
+set(TK_PAYLOAD_DIR "" CACHE PATH
+    "Folder with the fifteen payload files at their catalogue paths (empty: the stand-ins)")
+set(TK_STAGE ${CMAKE_BINARY_DIR}/payload)
+set(TK_PACKED ${CMAKE_BINARY_DIR}/packed)
+file(MAKE_DIRECTORY ${TK_PACKED})
+
+set(TK_PACKED_FILES)
+set(TK_PAYLOAD_RESOURCES "")
+foreach(item IN LISTS TK_PAYLOADS)
+    string(REPLACE ":" ";" parts "${item}")
+    list(GET parts 0 id)
+    list(GET parts 1 path)
+    if(TK_PAYLOAD_DIR)
+        set(input ${TK_PAYLOAD_DIR}/${path})
+        if(NOT EXISTS ${input})
+            message(FATAL_ERROR "Payload file missing: ${input} (TK_PAYLOAD_DIR=${TK_PAYLOAD_DIR}"
+                                " must hold all fifteen payload files at their catalogue paths)")
+        endif()
+    else()
+        set(input ${TK_STAGE}/${path})
+        get_filename_component(name_we ${path} NAME_WE)
+        get_filename_component(ext ${path} EXT)
+        get_filename_component(dir ${input} DIRECTORY)
+        if(ext STREQUAL ".exe" OR ext STREQUAL ".dll")
+            add_custom_command(OUTPUT ${input}
+                COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+                COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:standin_${name_we}> ${input}
+                DEPENDS standin_${name_we} VERBATIM)
+        elseif(ext STREQUAL ".lng")
+            # Language data is stored as a zlib stream in its installed form too.
+            add_custom_command(OUTPUT ${input}
+                COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+                COMMAND ${TK_PACKER} ${CMAKE_SOURCE_DIR}/resources/language-data/${name_we}.txt
+                        ${input}
+                DEPENDS ${CMAKE_SOURCE_DIR}/resources/language-data/${name_we}.txt VERBATIM)
+        else()
+            add_custom_command(OUTPUT ${input}
+                COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+                COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/payload/${path}
+                        ${input}
+                DEPENDS ${CMAKE_SOURCE_DIR}/resources/payload/${path} VERBATIM)
+        endif()
+    endif()
+    set(packed ${TK_PACKED}/${id}.z)
+    add_custom_command(OUTPUT ${packed}
+        COMMAND ${TK_PACKER} ${input} ${packed}
+        DEPENDS ${input} VERBATIM)
+    list(APPEND TK_PACKED_FILES ${packed})
+    string(APPEND TK_PAYLOAD_RESOURCES "${id} RCDATA \"${packed}\"\n")
+endforeach()
+add_custom_target(tk_payloads DEPENDS ${TK_PACKED_FILES})
+
+set(TK_MANIFEST ${CMAKE_SOURCE_DIR}/resources/tidykiosk_filter_v3.manifest)
+configure_file(resources/tidykiosk_filter_v3.rc.in ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIES
+                            OBJECT_DEPENDS "${TK_PACKED_FILES};${TK_MANIFEST}")
+
+# --- The setup program ----------------------------------------------------------------------
+add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp
+               ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc)
+add_dependencies(tidykiosk_filter_v3 tk_payloads)
+target_compile_options(tidykiosk_filter_v3 PRIVATE ${TK_WARNINGS})
+target_link_libraries(tidykiosk_filter_v3 PRIVATE tk_core)
+target_link_options(tidykiosk_filter_v3 PRIVATE -s)
+
+# --- Windows-side tests under Wine ------------------------------------------------------------
+option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)
+if(TK_BUILD_WINDOWS_TESTS)
+    include(cmake/windows-tests.cmake)
+endif()

@@ -1,0 +1,46 @@
+// Entry point of the setup program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/command_line.h"
+#include "app/installer.h"
+#include "app/platform_services.h"
+#include "app/ui_text.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace tk;
+    std::vector<std::string> arguments = app::SplitCommandLine(::GetCommandLineA());
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());  // the program itself
+    }
+    install::InstallState state;
+    const app::SilentRequest request = app::EvaluateSilentRule(arguments);
+    state.silent = request.silent;
+    state.silentFolderArgument = request.folder;
+
+    if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
+        app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
+                         MB_OK | MB_ICONWARNING);
+        return static_cast<int>(app::ExitStatus::AlreadyRunning);
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    app::PlatformServices platform;
+    app::TtkInstaller installer(state, platform, arguments);
+    if (!installer.Create()) {
+        return static_cast<int>(app::ExitStatus::StoppedByError);
+    }
+    if (!state.silent) {
+        installer.Show();
+    }
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageW(installer.Handle(), &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(installer.Status());
+}

@@ -1,0 +1,105 @@
+#include "install/extraction.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "install/inflate.h"
+#include "install/paths.h"
+
+namespace tk::install {
+namespace {
+
+std::optional<std::string_view> Lookup(std::span<const PayloadEntry> list, int id) {
+    const auto found =
+        std::find_if(list.begin(), list.end(), [id](const PayloadEntry& e) { return e.id == id; });
+    if (found == list.end()) {
+        return std::nullopt;
+    }
+    return found->entry;
+}
+
+// These two files are stored as they are, never inflated.
+bool IsRawName(const std::string& relativePath) {
+    return relativePath == "datax\\autoset.dat" || relativePath == "datax\\mred.dat";
+}
+
+}  // namespace
+
+PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& resources,
+                                   platform::ProgressView& view,
+                                   std::span<const PayloadEntry> catalogue,
+                                   std::span<const PayloadEntry> clientLanguages)
+    : files_(files),
+      resources_(resources),
+      view_(view),
+      catalogue_(catalogue),
+      clientLanguages_(clientLanguages) {}
+
+void PayloadExtractor::StepProgress() {
+    view_.ProcessMessages();
+    view_.SetProgressPosition(std::min(view_.ProgressPosition() + 1, view_.ProgressMax()));
+}
+
+ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
+                                                const std::string& dataFolder,
+                                                EditionCode edition) {
+    StepProgress();
+    const auto found = Lookup(catalogue_, id);
+    if (!found) {
+        return ExtractOutcome::Failed;
+    }
+    std::string entry(*found);
+    const bool forClient = !entry.empty() && entry.front() == '+';
+    if (edition == kClientEdition && !forClient) {
+        return ExtractOutcome::NotForEdition;
+    }
+    if (forClient) {
+        entry.erase(0, 1);
+    }
+    const std::string* base = &installFolder;
+    if (!entry.empty() && entry.front() == '-') {
+        entry.erase(0, 1);
+        base = &dataFolder;
+    }
+    return WriteResource(id, entry, *base);
+}
+
+ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
+                                                       const std::string& dataFolder) {
+    StepProgress();
+    const auto found = Lookup(clientLanguages_, id);
+    if (!found) {
+        return ExtractOutcome::Failed;
+    }
+    return WriteResource(id, std::string(*found), dataFolder);
+}
+
+ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relativePath,
+                                               const std::string& base) {
+    const std::string target = base + relativePath;
+    const std::string folder = FolderOf(target);
+    if (!folder.empty() && !files_.DirectoryExists(folder)) {
+        files_.MakeDirectories(folder);  // a failure shows when the file is written
+    }
+    view_.SetCurrentFileText(FileNameOf(target));
+    view_.ProcessMessages();
+
+    const auto raw = resources_.RawData(id);
+    if (!raw) {
+        return ExtractOutcome::Failed;
+    }
+    // The file is written once, already in its final form: inflated, or the stored bytes
+    // when they are not a zlib stream or the name is one of the raw names.
+    std::optional<std::vector<std::uint8_t>> inflated;
+    if (!IsRawName(relativePath)) {
+        inflated = InflateZlib(*raw);
+    }
+    const std::span<const std::uint8_t> content =
+        inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
+    return files_.ReplaceFileContent(target, content) == platform::ReplaceResult::Replaced
+               ? ExtractOutcome::Written
+               : ExtractOutcome::Failed;
+}
+
+}  // namespace tk::install

@@ -1,0 +1,65 @@
+#pragma once
+// The one operation that installs the chosen edition.
+#include <string>
+
+#include "install/extraction.h"
+#include "install/install_state.h"
+#include "platform/files.h"
+#include "platform/progress_view.h"
+#include "platform/resources.h"
+#include "platform/system.h"
+
+namespace tk::install {
+
+// The steps that other parts of the installer provide, called in this order. Each answers
+// true when it did all its work; a failure that must stop the install is thrown as
+// InstallError.
+class InstallSteps {
+public:
+    virtual ~InstallSteps() = default;
+    virtual bool SetFolderAccess(const std::string& dataFolder,
+                                 const std::string& installFolder) = 0;
+    // Has the filter provider registered; only called when the helper file exists.
+    virtual bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) = 0;
+    virtual bool MakeShortcuts(const std::string& targetPath, const std::string& linkName) = 0;
+    virtual bool WriteRegistryEntries() = 0;
+};
+
+enum class InstallOutcome {
+    Completed,        // every step did its work
+    Incomplete,       // installed, but some step did not complete (it was swallowed)
+    NoInstallFolder,  // the install folder was empty; nothing was written
+};
+
+inline constexpr int kProgressMaximum = 24;
+
+// The long form of a path, or the path itself when the system gives none of 1 to 260
+// characters.
+std::string LongPathOf(platform::Files& files, const std::string& path);
+
+class InstallSequence {
+public:
+    InstallSequence(InstallState& state, platform::Files& files, platform::Resources& resources,
+                    platform::System& system, platform::ProgressView& view, InstallSteps& steps);
+
+    // Runs the whole sequence; throws InstallError when a step stops it.
+    InstallOutcome Run();
+
+    const std::string& DataFolder() const { return dataFolder_; }
+
+private:
+    void ShowStatus(std::string_view text);
+    std::string ComputeDataFolder(const std::string& installFolder);
+    void ExtractAll(const std::string& installFolder, bool& complete);
+    void WriteSettingsFile(const std::string& installFolder);
+
+    InstallState& state_;
+    platform::Files& files_;
+    platform::System& system_;
+    platform::ProgressView& view_;
+    InstallSteps& steps_;
+    PayloadExtractor extractor_;
+    std::string dataFolder_;
+};
+
+}  // namespace tk::install

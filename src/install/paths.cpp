@@ -1,0 +1,31 @@
+#include "install/paths.h"
+
+namespace tk::install {
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithTrailingBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') {
+        return path;
+    }
+    return path + '\\';
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+}  // namespace tk::install

@@ -1,0 +1,16 @@
+#pragma once
+// Small helpers for backslash paths.
+#include <string>
+
+namespace tk::install {
+
+// Everything before the last backslash (no trailing backslash), or empty.
+std::string FolderOf(const std::string& path);
+// Everything after the last backslash.
+std::string FileNameOf(const std::string& path);
+// The path with one backslash appended when it does not end in one.
+std::string WithTrailingBackslash(const std::string& path);
+// ASCII lower case; code page 1254 letters above 127 are kept as they are.
+std::string AsciiLower(std::string text);
+
+}  // namespace tk::install

@@ -1,0 +1,23 @@
+#pragma once
+// What the install sequence shows while it runs: the progress page of the installer window.
+#include <string>
+
+namespace tk::platform {
+
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    // Lets the window handle pending messages so it repaints and stays responsive.
+    virtual void ProcessMessages() = 0;
+    virtual void SetProgressMax(int maximum) = 0;
+    virtual int ProgressMax() = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    virtual int ProgressPosition() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;       // status line
+    virtual void SetCurrentFileText(const std::string& text) = 0;  // current file line
+    // Turns the wizard to its last page with the two completion texts.
+    virtual void ShowCompletion(const std::string& completedText,
+                                const std::string& runCaption) = 0;
+};
+
+}  // namespace tk::platform

@@ -1,0 +1,48 @@
+#pragma once
+// Shell services: special folders, shell links and starting programs.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tk::platform {
+
+// CSIDL values used by the installer.
+enum : int {
+    kCsidlPrograms = 0x02,
+    kCsidlDesktopDirectory = 0x10,
+    kCsidlCommonPrograms = 0x17,
+    kCsidlCommonDesktopDirectory = 0x19,
+    kCsidlProgramFiles = 0x26,
+};
+
+enum : int { kShowNormal = 1, kShowHidden = 0 };
+
+// One IShellLinkA object with its IPersistFile interface.
+class ShellLink {
+public:
+    virtual ~ShellLink() = default;
+    virtual long SetPath(const std::string& target) = 0;
+    virtual long SetWorkingDirectory(const std::string& folder) = 0;
+    // IPersistFile::Save with the name converted from the ANSI code page to UTF-16 and
+    // fRemember FALSE; the HRESULT.
+    virtual long Save(const std::string& linkPath) = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // SHGetSpecialFolderLocation + SHGetPathFromIDListA into a cleared MAX_PATH buffer;
+    // nothing when the folder cannot be resolved.
+    virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
+    // ShellExecuteA with no owner window; an empty verb is the default action. The value
+    // ShellExecuteA returns (above 32 on success).
+    virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
+                                  const std::string& parameters, const std::string& directory,
+                                  int showCommand) = 0;
+    // Creates a shell-link object; nothing when the object or one of its two interfaces
+    // cannot be had, with the failing HRESULT in `error`.
+    virtual std::unique_ptr<ShellLink> CreateShellLink(long& error) = 0;
+};
+
+}  // namespace tk::platform

@@ -1,0 +1,94 @@
+#include "platform/win32/win32_shell.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace tk::platform::win32 {
+namespace {
+
+// A COM interface pointer that releases itself.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (pointer_ != nullptr) {
+            pointer_->Release();
+        }
+    }
+    Interface* get() const { return pointer_; }
+    Interface** put() { return &pointer_; }
+    Interface* operator->() const { return pointer_; }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+class Win32ShellLink final : public ShellLink {
+public:
+    long Init() {
+        HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IShellLinkA, reinterpret_cast<void**>(link_.put()));
+        if (FAILED(hr)) {
+            return hr;
+        }
+        return link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.put()));
+    }
+    long SetPath(const std::string& target) override { return link_->SetPath(target.c_str()); }
+    long SetWorkingDirectory(const std::string& folder) override {
+        return link_->SetWorkingDirectory(folder.c_str());
+    }
+    long Save(const std::string& linkPath) override {
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, nullptr, 0);
+        std::vector<wchar_t> wide(length > 0 ? length : 1, L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), length);
+        return file_->Save(wide.data(), FALSE);
+    }
+
+private:
+    ComPtr<IShellLinkA> link_;
+    ComPtr<IPersistFile> file_;
+};
+
+}  // namespace
+
+std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
+        return std::nullopt;
+    }
+    char path[MAX_PATH] = {};
+    const BOOL found = ::SHGetPathFromIDListA(list, path);
+    ::CoTaskMemFree(list);
+    if (!found) {
+        return std::nullopt;
+    }
+    return std::string(path);
+}
+
+std::intptr_t Win32Shell::Execute(const std::string& verb, const std::string& file,
+                                  const std::string& parameters, const std::string& directory,
+                                  int showCommand) {
+    const HINSTANCE result =
+        ::ShellExecuteA(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                        parameters.empty() ? nullptr : parameters.c_str(),
+                        directory.empty() ? nullptr : directory.c_str(), showCommand);
+    return reinterpret_cast<std::intptr_t>(result);
+}
+
+std::unique_ptr<ShellLink> Win32Shell::CreateShellLink(long& error) {
+    auto link = std::make_unique<Win32ShellLink>();
+    error = link->Init();
+    if (FAILED(error)) {
+        return nullptr;
+    }
+    return link;
+}
+
+}  // namespace tk::platform::win32

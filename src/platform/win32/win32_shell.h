@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/shell.h"
+
+namespace tk::platform::win32 {
+
+class Win32Shell final : public Shell {
+public:
+    std::optional<std::string> SpecialFolderPath(int csidl) override;
+    std::intptr_t Execute(const std::string& verb, const std::string& file,
+                          const std::string& parameters, const std::string& directory,
+                          int showCommand) override;
+    std::unique_ptr<ShellLink> CreateShellLink(long& error) override;
+};
+
+}  // namespace tk::platform::win32
