@@ -1,0 +1,147 @@
+#include "fakes/fake_files.h"
+
+namespace tk::fakes {
+
+std::string FakeFiles::Normal(std::string path) {
+    while (path.size() > 1 && path.back() == '\\') {
+        path.pop_back();
+    }
+    return path;
+}
+
+void FakeFiles::Log(const std::string& entry) {
+    if (log != nullptr) {
+        log->push_back(entry);
+    }
+}
+
+void FakeFiles::AddDirectoryTree(const std::string& path) {
+    std::string current = Normal(path);
+    while (!current.empty()) {
+        directories.insert(current);
+        const auto slash = current.rfind('\\');
+        if (slash == std::string::npos) {
+            break;
+        }
+        current = current.substr(0, slash);
+    }
+}
+
+std::string FakeFiles::Text(const std::string& path) const {
+    const auto found = files.find(path);
+    return found == files.end() ? std::string()
+                                : std::string(found->second.begin(), found->second.end());
+}
+
+bool FakeFiles::ParentExists(const std::string& path) const {
+    const auto slash = path.rfind('\\');
+    return slash != std::string::npos && directories.count(path.substr(0, slash)) != 0;
+}
+
+bool FakeFiles::DirectoryExists(const std::string& path) {
+    return directories.count(Normal(path)) != 0;
+}
+
+bool FakeFiles::FileExists(const std::string& path) {
+    return files.count(path) != 0;
+}
+
+bool FakeFiles::MakeDirectories(const std::string& path) {
+    Log("MakeDirectories " + path);
+    const std::string normal = Normal(path);
+    for (const std::string& blocked : uncreatableFolders) {
+        if (normal.rfind(Normal(blocked), 0) == 0) {
+            return false;
+        }
+    }
+    AddDirectoryTree(normal);
+    return true;
+}
+
+std::uint32_t FakeFiles::MakeDirectory(const std::string& path) {
+    Log("MakeDirectory " + path);
+    const std::string normal = Normal(path);
+    if (directories.count(normal) != 0) {
+        return 183;
+    }
+    if (uncreatableFolders.count(normal) != 0) {
+        return 5;
+    }
+    if (!ParentExists(normal)) {
+        return 3;
+    }
+    directories.insert(normal);
+    return 0;
+}
+
+bool FakeFiles::RemoveFile(const std::string& path) {
+    Log("RemoveFile " + path);
+    if (busyFiles.count(path) != 0) {
+        return false;
+    }
+    return files.erase(path) != 0;
+}
+
+bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
+    Log("CopyFile " + from + " -> " + to);
+    const auto source = files.find(from);
+    if (source == files.end() || busyFiles.count(to) != 0 || !ParentExists(to) ||
+        (failIfExists && files.count(to) != 0)) {
+        return false;
+    }
+    files[to] = source->second;
+    return true;
+}
+
+platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
+                                                      std::span<const std::uint8_t> bytes) {
+    Log("Replace " + path);
+    if (busyFiles.count(path) != 0 || directories.count(path) != 0) {
+        return platform::ReplaceResult::TargetBusy;
+    }
+    if (diskFull || !ParentExists(path)) {
+        return platform::ReplaceResult::WriteFailed;
+    }
+    files[path] = Bytes(bytes.begin(), bytes.end());
+    return platform::ReplaceResult::Replaced;
+}
+
+bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,
+                                  const std::string& key, const std::string& value) {
+    Log("WriteProfile " + file + " [" + section + "] " + key + "=" + value);
+    if (unwritableProfiles.count(file) != 0 || !ParentExists(file)) {
+        return false;
+    }
+    profiles[file][section][key] = value;
+    return true;
+}
+
+std::uint32_t FakeFiles::ShortPathName(const std::string& path, std::uint32_t bufferSize,
+                                       std::string& shortPath) {
+    const auto found = shortNames.find(path);
+    if (found == shortNames.end() || (!FileExists(path) && !DirectoryExists(path))) {
+        shortPath.clear();
+        return 0;
+    }
+    if (found->second.size() >= bufferSize) {
+        return static_cast<std::uint32_t>(found->second.size() + 1);
+    }
+    shortPath = found->second;
+    return static_cast<std::uint32_t>(shortPath.size());
+}
+
+std::uint32_t FakeFiles::LongPathName(const std::string& path, std::uint32_t bufferSize,
+                                      std::string& longPath) {
+    const auto found = longNames.find(path);
+    if (found == longNames.end()) {
+        longPath.clear();
+        return 0;
+    }
+    if (found->second.size() >= bufferSize) {
+        return static_cast<std::uint32_t>(found->second.size() + 1);
+    }
+    longPath = found->second;
+    return static_cast<std::uint32_t>(longPath.size());
+}
+
+}  // namespace tk::fakes

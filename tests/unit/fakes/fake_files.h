@@ -1,0 +1,52 @@
+#pragma once
+// An in-memory file system. Folder paths are kept without a trailing backslash.
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace tk::fakes {
+
+class FakeFiles : public platform::Files {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    std::set<std::string> directories;
+    std::map<std::string, Bytes> files;
+    std::set<std::string> busyFiles;           // in use or read-only: never replaced
+    std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
+    bool diskFull = false;
+    std::set<std::string> unwritableProfiles;
+    // profiles[file][section][key] = value
+    std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> profiles;
+    std::map<std::string, std::string> shortNames;  // long path -> short path
+    std::map<std::string, std::string> longNames;   // path -> long path
+    std::vector<std::string>* log = nullptr;        // shared call log, when set
+
+    static std::string Normal(std::string path);
+    void AddDirectoryTree(const std::string& path);
+    std::string Text(const std::string& path) const;
+
+    bool DirectoryExists(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool MakeDirectories(const std::string& path) override;
+    std::uint32_t MakeDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
+    platform::ReplaceResult ReplaceFileContent(const std::string& path,
+                                               std::span<const std::uint8_t> bytes) override;
+    bool WriteProfileValue(const std::string& file, const std::string& section,
+                           const std::string& key, const std::string& value) override;
+    std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,
+                                std::string& shortPath) override;
+    std::uint32_t LongPathName(const std::string& path, std::uint32_t bufferSize,
+                               std::string& longPath) override;
+
+private:
+    void Log(const std::string& entry);
+    bool ParentExists(const std::string& path) const;
+};
+
+}  // namespace tk::fakes

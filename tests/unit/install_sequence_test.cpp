@@ -1,0 +1,292 @@
+#include "install/install_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "fakes/fake_files.h"
+#include "fakes/fake_platform.h"
+#include "install/install_error.h"
+#include "test_support.h"
+
+namespace tk::install {
+namespace {
+
+using testing::Bytes;
+using testing::Deflate;
+
+class RecordingSteps : public InstallSteps {
+public:
+    std::vector<std::string>* log = nullptr;
+    bool folderAccessResult = true;
+    bool providerResult = true;
+    bool shortcutsResult = true;
+    bool registryResult = true;
+    bool folderAccessThrows = false;
+    bool providerThrows = false;
+    bool shortcutsThrow = false;
+
+    bool SetFolderAccess(const std::string& data, const std::string& install) override {
+        log->push_back("SetFolderAccess " + data + " | " + install);
+        if (folderAccessThrows) {
+            throw std::runtime_error("access");
+        }
+        return folderAccessResult;
+    }
+    bool RunProviderStep(const std::string& helper, const std::string& library) override {
+        log->push_back("Provider " + helper + " | " + library);
+        if (providerThrows) {
+            throw std::runtime_error("provider");
+        }
+        return providerResult;
+    }
+    bool MakeShortcuts(const std::string& target, const std::string& name) override {
+        log->push_back("MakeShortcuts " + target + " | " + name);
+        if (shortcutsThrow) {
+            throw InstallError("Shell link object could not be created");
+        }
+        return shortcutsResult;
+    }
+    bool WriteRegistryEntries() override {
+        log->push_back("WriteRegistryEntries");
+        return registryResult;
+    }
+};
+
+class InstallSequenceTest : public ::testing::Test {
+protected:
+    InstallSequenceTest() {
+        files.log = &log;
+        view.log = &log;
+        steps.log = &log;
+        files.AddDirectoryTree("C:\\ProgramData");
+        for (const PayloadEntry& entry : PayloadCatalogue()) {
+            resources.data[entry.id] = Deflate(Bytes(std::string(entry.entry)));
+        }
+        state.appName = "tidyKiosk Filter v3";
+    }
+
+    InstallOutcome Run() {
+        InstallSequence sequence(state, files, resources, system, view, steps);
+        const InstallOutcome outcome = sequence.Run();
+        dataFolder = sequence.DataFolder();
+        return outcome;
+    }
+    std::vector<std::string> Matching(const std::string& prefix) const {
+        std::vector<std::string> out;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(out),
+                     [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+        return out;
+    }
+    std::vector<std::string> InstalledFiles(const std::string& folder) const {
+        std::vector<std::string> out;
+        for (const auto& [path, bytes] : files.files) {
+            if (path.rfind(folder, 0) == 0) {
+                out.push_back(path.substr(folder.size()));
+            }
+        }
+        return out;
+    }
+
+    std::vector<std::string> log;
+    InstallState state;
+    fakes::FakeFiles files;
+    fakes::FakeResources resources;
+    fakes::FakeSystem system;
+    fakes::FakeProgressView view;
+    RecordingSteps steps;
+    std::string dataFolder;
+};
+
+TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
+    state.installFolder = "C:\\Program Files\\tidyKiosk\\Filter Server";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+
+    const std::string install = "C:\\Program Files\\tidyKiosk\\Filter Server\\";
+    const std::string data = "C:\\ProgramData\\tidyKiosk\\FServer\\";
+    EXPECT_EQ(state.installFolder, install) << "normalised with its backslash";
+    EXPECT_EQ(dataFolder, data);
+    EXPECT_EQ(view.positionChanges, 1 + kProgressMaximum) << "reset plus 24 advances";
+    EXPECT_EQ(view.position, kProgressMaximum);
+
+    const std::vector<std::string> milestones = {
+        "Status Preparing folders...",
+        "SetFolderAccess " + data + " | " + install,
+        "Status Copying files...",
+        "WriteProfile " + data + "datax\\data.ini [Settings] Lang=english.lng",
+        "Status Creating registry keys...",
+        "Provider " + install + "_fltw.exe | " + install + "plugin\\_kfilter.dll",
+        "Status Creating registry keys...",
+        "Status Creating registry keys...",
+        "Status Creating desktop shortcuts...",
+        "MakeShortcuts " + install + "fltsrv.exe | tidyKiosk Filter Server",
+        "WriteRegistryEntries",
+        "ShowCompletion",
+    };
+    std::vector<std::string> seen;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(seen), [&](const std::string& e) {
+        return std::find(milestones.begin(), milestones.end(), e) != milestones.end();
+    });
+    EXPECT_EQ(seen, milestones);
+
+    EXPECT_EQ(InstalledFiles(install).size(), 15u);
+    EXPECT_EQ(files.Text(install + "proto\\proto.txt"), "proto\\proto.txt");
+    EXPECT_TRUE(files.DirectoryExists(install + "datax")) << "made, but left empty";
+    EXPECT_FALSE(files.FileExists(install + "datax\\data.ini"));
+    EXPECT_EQ(view.completedText,
+              "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit.");
+    EXPECT_EQ(view.runCaption, "Run tidyKiosk Filter v3");
+}
+
+TEST_F(InstallSequenceTest, ClientGetsSixFilesTwoLanguagesAndTwoExtraAdvances) {
+    state.edition = kClientEdition;
+    state.installFolder = "C:\\Cafe\\";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+
+    EXPECT_EQ(InstalledFiles("C:\\Cafe\\"),
+              (std::vector<std::string>{"Uninstall.exe", "_fltw.exe", "fltcln.exe", "fltfw.exe",
+                                        "plugin\\_kfilter.dll", "sporder.dll"}));
+    const std::string data = "C:\\ProgramData\\tidyKiosk\\FClient\\";
+    EXPECT_EQ(InstalledFiles(data), (std::vector<std::string>{"languages\\data\\english.lng",
+                                                              "languages\\data\\turkce.lng"}));
+    EXPECT_EQ(files.profiles[data + "datax\\kayit.dat"]["Ayarlar"]["Language"], "english");
+    EXPECT_EQ(view.positionChanges, 1 + 26);
+    EXPECT_EQ(view.position, kProgressMaximum) << "the two extra advances are clamped";
+    EXPECT_EQ(
+        Matching("MakeShortcuts"),
+        (std::vector<std::string>{"MakeShortcuts C:\\Cafe\\fltcln.exe | tidyKiosk Filter Client"}));
+}
+
+TEST_F(InstallSequenceTest, SilentModeUsesTheLongFormOfTheThirdArgument) {
+    state.silent = true;
+    state.installFolder = "ignored in silent mode";
+    state.silentFolderArgument = "C:\\PROGRA~1\\X";
+    files.longNames["C:\\PROGRA~1\\X"] = "C:\\Program Files\\X";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(state.installFolder, "C:\\Program Files\\X\\");
+
+    // A folder that does not exist yet has no long form and is used as typed.
+    log.clear();
+    state.silentFolderArgument = "C:\\New Folder";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(state.installFolder, "C:\\New Folder\\");
+}
+
+TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
+    state.installFolder = "";
+    EXPECT_EQ(Run(), InstallOutcome::NoInstallFolder);
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(Matching("MakeDirector").empty());
+    EXPECT_TRUE(Matching("SetFolderAccess").empty());
+    EXPECT_FALSE(view.completionShown);
+}
+
+TEST_F(InstallSequenceTest, DataFolderRules) {
+    struct Case {
+        const char* name;
+        unsigned major;
+        const char* allUsers;  // nullptr: unset
+        std::string installFolder;
+        bool candidateUncreatable;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"NT4", 4, "C:\\ProgramData", "C:\\X\\", false, "C:\\X\\"},
+        {"Vista", 6, "C:\\ProgramData", "C:\\X\\", false, "C:\\ProgramData\\tidyKiosk\\FServer\\"},
+        {"same as install", 6, "C:\\ProgramData", "C:\\ProgramData\\tidyKiosk\\FServer\\", false,
+         "C:\\ProgramData\\tidyKiosk\\FServer\\"},
+        {"cannot be made", 6, "C:\\ProgramData", "C:\\X\\", true, "C:\\X\\"},
+        {"unset profile", 6, nullptr, "C:\\X\\", false, "\\tidyKiosk\\FServer\\"},
+    };
+    for (const Case& c : cases) {
+        files = fakes::FakeFiles();
+        files.AddDirectoryTree("C:\\ProgramData");
+        system.majorVersion = c.major;
+        system.environment.clear();
+        if (c.allUsers != nullptr) {
+            system.environment["ALLUSERSPROFILE"] = c.allUsers;
+        }
+        if (c.candidateUncreatable) {
+            files.uncreatableFolders.insert("C:\\ProgramData\\tidyKiosk");
+        }
+        state.installFolder = c.installFolder;
+        Run();
+        EXPECT_EQ(dataFolder, c.expected) << c.name;
+        EXPECT_TRUE(files.profiles.count(c.expected + "datax\\data.ini")) << c.name;
+    }
+}
+
+TEST_F(InstallSequenceTest, SettingsFileFailureStopsTheSequence) {
+    state.installFolder = "C:\\X\\";
+    const std::string settings = "C:\\ProgramData\\tidyKiosk\\FServer\\datax\\data.ini";
+    files.unwritableProfiles.insert(settings);
+    try {
+        Run();
+        FAIL() << "expected an InstallError";
+    } catch (const InstallError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + settings);
+    }
+    EXPECT_TRUE(Matching("Provider").empty());
+    EXPECT_TRUE(Matching("MakeShortcuts").empty());
+    EXPECT_TRUE(Matching("WriteRegistryEntries").empty());
+    EXPECT_FALSE(view.completionShown);
+}
+
+TEST_F(InstallSequenceTest, ReinstallKeepsOtherSettingsKeys) {
+    state.installFolder = "C:\\X\\";
+    const std::string settings = "C:\\ProgramData\\tidyKiosk\\FServer\\datax\\data.ini";
+    files.AddDirectoryTree("C:\\ProgramData\\tidyKiosk\\FServer\\datax");
+    files.profiles[settings]["Settings"]["Lang"] = "turkce.lng";
+    files.profiles[settings]["Settings"]["Port"] = "8080";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(files.profiles[settings]["Settings"]["Lang"], "english.lng");
+    EXPECT_EQ(files.profiles[settings]["Settings"]["Port"], "8080");
+}
+
+TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
+    state.installFolder = "C:\\X\\";
+    steps.folderAccessThrows = true;
+    steps.providerThrows = true;
+    EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    EXPECT_TRUE(view.completionShown);
+
+    for (auto flag : {&RecordingSteps::shortcutsResult, &RecordingSteps::registryResult,
+                      &RecordingSteps::folderAccessResult, &RecordingSteps::providerResult}) {
+        RecordingSteps fresh;
+        fresh.log = &log;
+        steps = fresh;
+        steps.*flag = false;
+        EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    }
+}
+
+TEST_F(InstallSequenceTest, UnwritablePayloadOrMissingHelperMarksTheInstallIncomplete) {
+    state.installFolder = "C:\\X\\";
+    files.AddDirectoryTree("C:\\X");
+    files.files["C:\\X\\fltsrv.exe"] = Bytes("running");
+    files.busyFiles.insert("C:\\X\\fltsrv.exe");
+    EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    EXPECT_EQ(files.Text("C:\\X\\fltsrv.exe"), "running");
+    EXPECT_EQ(Matching("Provider").size(), 1u);
+
+    // Without the helper the provider step is skipped; the install still reaches the end.
+    log.clear();
+    files.busyFiles.clear();
+    files.files.clear();
+    files.directories.insert("C:\\X\\_fltw.exe");  // a folder stands where the helper goes
+    EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    EXPECT_TRUE(Matching("Provider").empty());
+    EXPECT_TRUE(view.completionShown);
+}
+
+TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
+    state.installFolder = "C:\\X\\";
+    steps.shortcutsThrow = true;
+    EXPECT_THROW(Run(), InstallError);
+    EXPECT_TRUE(Matching("WriteRegistryEntries").empty());
+    EXPECT_FALSE(view.completionShown);
+}
+
+}  // namespace
+}  // namespace tk::install
