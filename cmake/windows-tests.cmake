@@ -1,1 +1,46 @@
-# filled below
+# Windows-side tests, run by ctest under Wine.
+#  - wine_setup / wine_cleanup: the fixture that starts Xvfb and makes a pristine prefix
+#    (64-bit, fresh for every ctest run) under build/windows/wine.
+#  - win_tests: GoogleTest suites (tests/win/*.cpp) built for Windows; each run gets its
+#    own fresh copy of the pristine prefix through scripts/wine-run.sh.
+#  - e2e_*: one per tests/e2e/*.sh script, which drives the built setup program.
+set(TK_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_test(NAME wine_setup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh setup ${TK_WINE_ROOT})
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 240)
+add_test(NAME wine_cleanup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh cleanup ${TK_WINE_ROOT})
+set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
+
+file(GLOB TK_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+file(GLOB TK_WIN_TEST_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.rc)
+add_executable(win_tests ${TK_WIN_TEST_SOURCES} ${TK_WIN_TEST_RESOURCES})
+target_compile_options(win_tests PRIVATE ${TK_WARNINGS})
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+target_link_libraries(win_tests PRIVATE tk_core gtest gtest_main)
+add_test(NAME win_tests COMMAND win_tests)
+set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine
+                     ENVIRONMENT "TK_WINE_ROOT=${TK_WINE_ROOT}")
+
+# Small Win32 helper programs the tests use (tests/win/tools/NAME.cpp -> NAME.exe).
+file(GLOB TK_WIN_TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/tools/*.cpp)
+set(TK_WIN_TEST_TOOL_TARGETS)
+foreach(source IN LISTS TK_WIN_TEST_TOOLS)
+    get_filename_component(tool ${source} NAME_WE)
+    add_executable(${tool} ${source})
+    target_compile_options(${tool} PRIVATE ${TK_WARNINGS})
+    target_link_libraries(${tool} PRIVATE tk_core)
+    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
+    list(APPEND TK_WIN_TEST_TOOL_TARGETS ${tool})
+endforeach()
+
+file(GLOB TK_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
+foreach(script IN LISTS TK_E2E_SCRIPTS)
+    get_filename_component(name ${script} NAME_WE)
+    string(REGEX REPLACE "_test$" "" name ${name})
+    add_test(NAME e2e_${name} COMMAND bash ${script})
+    set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT
+        "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=$<TARGET_FILE:tidykiosk_filter_v3>;TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_PAYLOAD_STAGE=${TK_STAGE};TK_PAYLOAD_INPUT=${TK_PAYLOAD_DIR}")
+endforeach()

@@ -1,0 +1,30 @@
+#pragma once
+// Helpers for the tests that run against the real Win32 API under Wine.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tk::wintest {
+
+// A new empty folder under the temporary folder, removed with its files at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }  // ends without a backslash
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+std::vector<std::string> FileNames(const std::string& folder);  // sorted, files only
+// The folder of the running test program, with its backslash.
+std::string ProgramFolder();
+
+}  // namespace tk::wintest
