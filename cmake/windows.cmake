@@ -4,6 +4,7 @@ find_package(ZLIB REQUIRED)
 set(TK_WIN32_SOURCES
     src/platform/win32/win32_files.cpp
     src/platform/win32/win32_registry.cpp
+    src/platform/win32/win32_security.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
 )

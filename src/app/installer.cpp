@@ -8,7 +8,9 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/shortcuts.h"
 
 namespace tk::app {
 namespace {
@@ -193,16 +195,20 @@ void TtkInstaller::RunInstallSequence() {
     }
 }
 
-bool TtkInstaller::SetFolderAccess(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
+                                   const std::string& installFolder) {
+    return install::FolderAccess(platform_.files, platform_.security, platform_.shell,
+                                 platform_.system)
+        .SetFolderAccess(dataFolder, installFolder);
 }
 
 bool TtkInstaller::RunProviderStep(const std::string&, const std::string&) {
     return true;
 }
 
-bool TtkInstaller::MakeShortcuts(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
+    return install::ShortcutMaker(platform_.shell, platform_.files)
+        .MakeShortcuts(targetPath, linkName);
 }
 
 bool TtkInstaller::WriteRegistryEntries() {

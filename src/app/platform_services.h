@@ -2,6 +2,7 @@
 // The Win32 implementations of every platform interface, owned for the whole run.
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_security.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 
@@ -13,6 +14,7 @@ struct PlatformServices {
     platform::win32::Win32System system;
     platform::win32::Win32Registry registry;
     platform::win32::Win32Shell shell;
+    platform::win32::Win32Security security;
 };
 
 }  // namespace tk::app
