@@ -108,3 +108,12 @@ tk_wine_unix_path() {
     rest=${rest//\\//}
     printf '%s/drive_c%s' "$WINEPREFIX" "$rest"
 }
+
+# The Unix path of the Wine user's %TEMP% folder in the current prefix (made if missing).
+tk_wine_temp_dir() {
+    local temp
+    temp=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')
+    temp=$(tk_wine_unix_path "$temp")
+    mkdir -p "$temp"
+    printf '%s' "$temp"
+}
