@@ -11,7 +11,9 @@ set(TK_APP_SOURCES
     src/app/installer.cpp
     src/app/ui_text.cpp
 )
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 uuid advapi32 gdi32 user32)
+# No uuid library: it carries every interface identifier of the system; the few the
+# installer needs are defined where they are used.
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32)
 
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -Wl,--gc-sections)
