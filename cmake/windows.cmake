@@ -3,6 +3,8 @@ find_package(ZLIB REQUIRED)
 
 set(TK_WIN32_SOURCES
     src/platform/win32/win32_files.cpp
+    src/platform/win32/win32_hidden_window.cpp
+    src/platform/win32/win32_protocol_catalogue.cpp
     src/platform/win32/win32_registry.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
@@ -11,7 +13,7 @@ set(TK_APP_SOURCES
     src/app/installer.cpp
     src/app/ui_text.cpp
 )
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 uuid advapi32 gdi32 user32)
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 uuid advapi32 gdi32 user32 ws2_32)
 
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -Wl,--gc-sections)
