@@ -9,6 +9,7 @@
 #include "app/ui_text.h"
 #include "install/catalogue.h"
 #include "install/install_error.h"
+#include "provider/calmwall.h"
 
 namespace tk::app {
 namespace {
@@ -197,8 +198,11 @@ bool TtkInstaller::SetFolderAccess(const std::string&, const std::string&) {
     return true;
 }
 
-bool TtkInstaller::RunProviderStep(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::string& libraryPath) {
+    provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
+                                   {platform_.files, platform_.system, platform_.shell,
+                                    platform_.catalogue, platform_.hiddenWindows});
+    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
 bool TtkInstaller::MakeShortcuts(const std::string&, const std::string&) {
