@@ -3,6 +3,8 @@ find_package(ZLIB REQUIRED)
 
 set(TK_WIN32_SOURCES
     src/platform/win32/win32_files.cpp
+    src/platform/win32/win32_hidden_window.cpp
+    src/platform/win32/win32_protocol_catalogue.cpp
     src/platform/win32/win32_registry.cpp
     src/platform/win32/win32_security.cpp
     src/platform/win32/win32_shell.cpp
@@ -14,7 +16,7 @@ set(TK_APP_SOURCES
 )
 # No uuid library: it carries every interface identifier of the system; the few the
 # installer needs are defined where they are used.
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32)
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 ws2_32)
 
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -Wl,--gc-sections)

@@ -11,6 +11,7 @@
 #include "install/folder_access.h"
 #include "install/install_error.h"
 #include "install/shortcuts.h"
+#include "provider/calmwall.h"
 
 namespace tk::app {
 namespace {
@@ -202,8 +203,11 @@ bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
         .SetFolderAccess(dataFolder, installFolder);
 }
 
-bool TtkInstaller::RunProviderStep(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::string& libraryPath) {
+    provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
+                                   {platform_.files, platform_.system, platform_.shell,
+                                    platform_.catalogue, platform_.hiddenWindows});
+    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
 bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {

@@ -8,7 +8,11 @@ tk_e2e_prefix
 C="$WINEPREFIX/drive_c"
 
 mode_of() { stat -c %a "$1"; }
-short_path() { wine "$TK_BUILD_DIR/test-tools/tk_short_path.exe" "$1" </dev/null 2>/dev/null; }
+short_path() {  # the short form, or the path itself when there is none
+    local short
+    short=$(wine "$TK_BUILD_DIR/test-tools/tk_short_path.exe" "$1" </dev/null 2>/dev/null | tr -d '\r')
+    printf '%s' "${short:-$1}"
+}
 
 # --- Both lists stored: both folders open to everyone, no batch file --------------------
 mkdir -p "$C/rec"

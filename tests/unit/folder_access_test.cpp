@@ -26,7 +26,7 @@ protected:
         system.log = &log;
         files.AddDirectoryTree("C:\\ProgramData");
         // The batch file as the started program finds it.
-        shell.onExecute = [this](const fakes::FakeShell::Execution& run) {
+        shell.onLaunch = [this](const fakes::FakeShell::Launch& run) {
             startedBatch = files.Text(run.file);
         };
     }
@@ -85,8 +85,8 @@ TEST_F(FolderAccessTest, AFailedGrantRunsTheBatchForBothFolders) {
               ":try\r\n"
               "del \"C:\\ProgramData\\tidyKiosk\\FServer\\acc.bat\"\r\n"
               "if exist \"C:\\ProgramData\\tidyKiosk\\FServer\\acc.bat\" goto try\r\n");
-    ASSERT_EQ(shell.executions.size(), 1u);
-    const auto& run = shell.executions[0];
+    ASSERT_EQ(shell.launches.size(), 1u);
+    const auto& run = shell.launches[0];
     EXPECT_EQ(run.verb, "open");
     EXPECT_EQ(run.file, kBatch);
     EXPECT_EQ(run.parameters, "");
@@ -102,7 +102,7 @@ TEST_F(FolderAccessTest, TheDataFolderIsTriedFirstAndAloneWhenItFails) {
     security.refusedFolders = {kData};
     EXPECT_FALSE(Run());
     EXPECT_EQ(security.grants, std::vector<std::string>{kData});
-    EXPECT_EQ(shell.executions.size(), 1u);
+    EXPECT_EQ(shell.launches.size(), 1u);
 }
 
 TEST_F(FolderAccessTest, ADataFolderThatIsTheInstallFolderIsTreatedTwice) {
@@ -145,22 +145,20 @@ TEST_F(FolderAccessTest, AnEarlierBatchFileIsReplacedAndNamedByItsShortForm) {
                                 "try\r\n"),
               std::string::npos)
         << startedBatch;
-    EXPECT_EQ(shell.executions.at(0).file, "C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT");
+    EXPECT_EQ(shell.launches.at(0).file, "C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT");
 }
 
 TEST_F(FolderAccessTest, ABatchThatCannotBeWrittenIsNeverStarted) {
     security.refusedFolders = {kData};
     security.privateWriteFails = true;
     EXPECT_FALSE(Run());
-    EXPECT_TRUE(shell.executions.empty());
+    EXPECT_TRUE(shell.launches.empty());
     EXPECT_EQ(system.sleeps, std::vector<std::uint32_t>{500});
 }
 
 TEST_F(FolderAccessTest, TheCleanupLoopLeavesABatchThatDeletedItselfAlone) {
     security.refusedFolders = {kData};
-    shell.onExecute = [this](const fakes::FakeShell::Execution& run) {
-        files.files.erase(run.file);
-    };
+    shell.onLaunch = [this](const fakes::FakeShell::Launch& run) { files.files.erase(run.file); };
     EXPECT_FALSE(Run());
     EXPECT_EQ(Count("RemoveFile " + std::string(kBatch)), 1);  // only the one before writing
     EXPECT_EQ(system.sleeps, (std::vector<std::uint32_t>{500, 500}));
@@ -169,7 +167,7 @@ TEST_F(FolderAccessTest, TheCleanupLoopLeavesABatchThatDeletedItselfAlone) {
 TEST_F(FolderAccessTest, TheCleanupLoopGivesUpAfterJustOverASecond) {
     security.refusedFolders = {kData};
     // The running batch holds its file, so it can be deleted by nobody.
-    shell.onExecute = [this](const fakes::FakeShell::Execution& run) {
+    shell.onLaunch = [this](const fakes::FakeShell::Launch& run) {
         files.busyFiles.insert(run.file);
     };
     for (const std::uint32_t start : {1000u, 0xFFFFFF00u}) {  // the tick count may wrap

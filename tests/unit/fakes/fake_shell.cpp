@@ -22,7 +22,7 @@ public:
             return kAccessDeniedHresult;
         }
         const std::string text = target_ + "|" + folder_;
-        const auto result = shell_.files_.ReplaceFileContent(
+        const auto result = shell_.files_->ReplaceFileContent(
             linkPath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
         return result == platform::ReplaceResult::Replaced ? 0 : kAccessDeniedHresult;
     }
@@ -44,19 +44,24 @@ std::optional<std::string> FakeShell::SpecialFolderPath(int csidl) {
 std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
                                  int showCommand) {
-    executions.push_back({verb, file, parameters, directory, showCommand});
+    launches.push_back({verb, file, parameters, directory, showCommand});
     if (log != nullptr) {
-        log->push_back("Execute " + verb + " " + file);
+        log->push_back("Execute " + verb + "|" + file + "|" + parameters);
     }
-    if (onExecute) {
-        onExecute(executions.back());
+    if (onLaunch) {
+        onLaunch(launches.back());
     }
-    return 33;
+    if (results.empty()) {
+        return 33;
+    }
+    const std::intptr_t result = results.front();
+    results.pop_front();
+    return result;
 }
 
 std::unique_ptr<platform::ShellLink> FakeShell::CreateShellLink(long& error) {
-    error = createError;
-    if (createError != 0) {
+    error = files_ == nullptr ? static_cast<long>(0x80004005u) : createError;
+    if (error != 0) {
         return nullptr;
     }
     return std::make_unique<FakeShellLink>(*this);

@@ -1,5 +1,6 @@
-// Test tool: prints the short (8.3) form of a path as the system gives it, or the path
-// itself when there is none.   tk_short_path PATH
+// Test tool: prints the short form of a path as the system gives it (Wine's short names are
+// hashed, so expectations cannot be worked out by hand).
+//   tk_short_path PATH    exit 1 when the system gives no short form
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     }
     char shortPath[MAX_PATH] = {};
     const DWORD length = ::GetShortPathNameA(argv[1], shortPath, MAX_PATH);
-    std::fputs(length > 0 && length < MAX_PATH ? shortPath : argv[1], stdout);
+    if (length == 0 || length >= MAX_PATH) {
+        return 1;
+    }
+    std::printf("%s\n", shortPath);
     return 0;
 }
