@@ -8,31 +8,15 @@
 
 namespace {
 
-void Append(const std::string& path, const std::string& bytes, DWORD disposition) {
+void Append(const std::string& path, const std::string& bytes) {
     HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
     DWORD written = 0;
     ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
-}
-
-std::string ReadAll(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return "<missing>";
-    }
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        bytes.append(buffer, got);
-    }
-    ::CloseHandle(file);
-    return bytes;
 }
 
 // The command line without the program's own name.
@@ -58,12 +42,10 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
     const std::string folder(temp);
-    Append(folder + "tk-icacls.log", Arguments() + "\n", OPEN_ALWAYS);
+    Append(folder + "tk-icacls.log", Arguments() + "\n");
     if (argc > 1) {
-        const std::string batch = ReadAll(std::string(argv[1]) + "\\acc.bat");
-        if (batch != "<missing>") {
-            Append(folder + "tk-acc-copy.bat", batch, CREATE_ALWAYS);
-        }
+        ::CopyFileA((std::string(argv[1]) + "\\acc.bat").c_str(),
+                    (folder + "tk-acc-copy.bat").c_str(), FALSE);
     }
     return 0;
 }
