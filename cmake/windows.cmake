@@ -6,6 +6,7 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_hidden_window.cpp
     src/platform/win32/win32_protocol_catalogue.cpp
     src/platform/win32/win32_registry.cpp
+    src/platform/win32/win32_security.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
 )

@@ -8,7 +8,9 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/shortcuts.h"
 #include "provider/calmwall.h"
 
 namespace tk::app {
@@ -194,8 +196,11 @@ void TtkInstaller::RunInstallSequence() {
     }
 }
 
-bool TtkInstaller::SetFolderAccess(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
+                                   const std::string& installFolder) {
+    return install::FolderAccess(platform_.files, platform_.security, platform_.shell,
+                                 platform_.system)
+        .SetFolderAccess(dataFolder, installFolder);
 }
 
 bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::string& libraryPath) {
@@ -205,8 +210,9 @@ bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::str
     return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
-bool TtkInstaller::MakeShortcuts(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
+    return install::ShortcutMaker(platform_.shell, platform_.files)
+        .MakeShortcuts(targetPath, linkName);
 }
 
 bool TtkInstaller::WriteRegistryEntries() {
