@@ -68,7 +68,10 @@ echo "== Shortcuts"
 for links in 'C:\users\Public\Desktop' 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\tidyKiosk' \
     'C:\users\root\Desktop' 'C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\tidyKiosk'; do
     unix=$(tk_wine_unix_path "$links")
-    ls "$unix"/*.lnk >/dev/null 2>&1 && for link in "$unix"/*.lnk; do echo "$links\\$(basename "$link")"; done
+    ls "$unix"/*.lnk >/dev/null 2>&1 && for link in "$unix"/*.lnk; do
+        echo "$links\\$(basename "$link")"
+        lnkinfo "$link" 2>/dev/null | sed -n 's/^\t\(Local path\|Working directory\)\t*: /    \1: /p'
+    done
 done
 echo
 echo "== Registry"
