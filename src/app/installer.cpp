@@ -8,7 +8,9 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "install/compatibility_layer.h"
 #include "install/install_error.h"
+#include "install/registry_entries.h"
 
 namespace tk::app {
 namespace {
@@ -179,7 +181,9 @@ void TtkInstaller::FormShow() {
     ::SetFocus(nextButton_);
 }
 
-void TtkInstaller::SetCompatibilityLayer() {}
+void TtkInstaller::SetCompatibilityLayer() {
+    install::SetCompatibilityLayer(platform_.registry, platform_.system);
+}
 
 void TtkInstaller::RunInstallSequence() {
     install::InstallSequence sequence(state_, platform_.files, platform_.resources,
@@ -206,7 +210,8 @@ bool TtkInstaller::MakeShortcuts(const std::string&, const std::string&) {
 }
 
 bool TtkInstaller::WriteRegistryEntries() {
-    return true;
+    return install::WriteRegistryEntries(platform_.registry, platform_.system, state_.edition,
+                                         state_.installFolder);
 }
 
 void TtkInstaller::FinishOperation() {
