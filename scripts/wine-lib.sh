@@ -80,9 +80,11 @@ tk_wine_drop_prefix() {
     [ -d "$base" ] || return 0
     WINEPREFIX="$base/prefix" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$base/prefix" wineserver -w >/dev/null 2>&1 || true
-    if mountpoint -q "$base/prefix" 2>/dev/null; then
-        umount "$base/prefix" 2>/dev/null || umount -l "$base/prefix" 2>/dev/null
-    fi
+    # Tests may have mounted inside the prefix (read-only folders, small disks): innermost first.
+    awk -v base="$base/" 'index($2, base) == 1 { print $2 }' /proc/mounts | sort -r |
+        while read -r mounted; do
+            umount "$mounted" 2>/dev/null || umount -l "$mounted" 2>/dev/null || true
+        done
     rm -rf "$base"
 }
 
@@ -107,4 +109,13 @@ tk_wine_unix_path() {
     local rest=${windows#[Cc]:}
     rest=${rest//\\//}
     printf '%s/drive_c%s' "$WINEPREFIX" "$rest"
+}
+
+# The Unix path of the Wine user's %TEMP% folder in the current prefix (made if missing).
+tk_wine_temp_dir() {
+    local temp
+    temp=$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')
+    temp=$(tk_wine_unix_path "$temp")
+    mkdir -p "$temp"
+    printf '%s' "$temp"
 }

@@ -7,6 +7,17 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 
+#include <cstdlib>
+
+// An exception that escapes every handler ends the program at once. The library's own
+// verbose handler would bring a whole symbol demangler into the program for a message
+// that a GUI program cannot show anyway.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tk;
     std::vector<std::string> arguments = app::SplitCommandLine(::GetCommandLineA());

@@ -12,8 +12,7 @@ tk_e2e_prefix() {
     tk_wine_fresh_prefix "$TK_WINE_ROOT" "$TK_E2E_NAME" || { echo "FAIL: no Wine prefix"; exit 1; }
     mkdir -p "$WINEPREFIX/drive_c/setup"
     cp "$TK_SETUP_EXE" "$WINEPREFIX/drive_c/setup/tidykiosk_filter_v3.exe"
-    TK_TEMP_UNIX=$(tk_wine_unix_path 'C:\users\root\Temp')
-    mkdir -p "$TK_TEMP_UNIX"
+    TK_TEMP_UNIX=$(tk_wine_temp_dir)
     trap 'tk_wine_drop_prefix "$TK_WINE_ROOT" "$TK_E2E_NAME"' EXIT
 }
 

@@ -10,6 +10,15 @@
 namespace tk::platform::win32 {
 namespace {
 
+// The shell-link class and its two interfaces, defined here rather than taken from the
+// uuid library, which would bring every interface identifier of the system along.
+constexpr CLSID kClsidShellLink = {
+    0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kIidShellLinkA = {
+    0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kIidPersistFile = {
+    0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // A COM interface pointer that releases itself.
 template <typename Interface>
 class ComPtr {
@@ -33,12 +42,12 @@ private:
 class Win32ShellLink final : public ShellLink {
 public:
     long Init() {
-        HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IShellLinkA, reinterpret_cast<void**>(link_.put()));
+        HRESULT hr = ::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                        kIidShellLinkA, reinterpret_cast<void**>(link_.put()));
         if (FAILED(hr)) {
             return hr;
         }
-        return link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.put()));
+        return link_->QueryInterface(kIidPersistFile, reinterpret_cast<void**>(file_.put()));
     }
     long SetPath(const std::string& target) override { return link_->SetPath(target.c_str()); }
     long SetWorkingDirectory(const std::string& folder) override {

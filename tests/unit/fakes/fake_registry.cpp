@@ -19,6 +19,8 @@ std::string Lower(std::string text) {
     return text;
 }
 
+constexpr long kInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+
 }  // namespace
 
 std::string FakeRegistry::Name(platform::RegistryRoot root, const std::string& path) {
@@ -94,7 +96,7 @@ long FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
         log.push_back("Set <not an open key> " + name);
-        return 6;  // ERROR_INVALID_HANDLE
+        return kInvalidHandle;
     }
     log.push_back("Set " + handle->second.shown + " " + name + " " + value.type + " " + shown);
     if (failingWrite == handle->second.name + "|" + name) {
@@ -120,24 +122,31 @@ long FakeRegistry::SetDword(Key key, const std::string& name, std::uint32_t valu
     return Store(key, name, {"REG_DWORD", bytes}, shown);
 }
 
-long FakeRegistry::QueryValue(Key key, const std::string& name) {
+std::map<std::string, FakeRegistry::StoredValue>* FakeRegistry::LogValueCall(
+    const char* verb, Key key, const std::string& name) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
-        return 6;
+        log.push_back(std::string(verb) + " <not an open key> " + name);
+        return nullptr;
     }
-    log.push_back("Query " + handle->second.shown + " " + name);
-    return keys_[handle->second.name].count(name) != 0 ? platform::kRegistrySuccess
-                                                       : platform::kRegistryNotFound;
+    log.push_back(std::string(verb) + " " + handle->second.shown + " " + name);
+    return &keys_[handle->second.name];
+}
+
+long FakeRegistry::QueryValue(Key key, const std::string& name) {
+    const auto* values = LogValueCall("Query", key, name);
+    if (values == nullptr) {
+        return kInvalidHandle;
+    }
+    return values->count(name) != 0 ? platform::kRegistrySuccess : platform::kRegistryNotFound;
 }
 
 long FakeRegistry::DeleteValue(Key key, const std::string& name) {
-    const auto handle = handles_.find(key);
-    if (handle == handles_.end()) {
-        return 6;
+    auto* values = LogValueCall("Delete", key, name);
+    if (values == nullptr) {
+        return kInvalidHandle;
     }
-    log.push_back("Delete " + handle->second.shown + " " + name);
-    return keys_[handle->second.name].erase(name) != 0 ? platform::kRegistrySuccess
-                                                       : platform::kRegistryNotFound;
+    return values->erase(name) != 0 ? platform::kRegistrySuccess : platform::kRegistryNotFound;
 }
 
 void FakeRegistry::CloseKey(Key key) {

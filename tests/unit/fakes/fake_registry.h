@@ -55,6 +55,9 @@ private:
     };
     long Open(const char* verb, platform::RegistryRoot root, const std::string& path, Key& key,
               bool create);
+    // Logs "VERB key name"; the values of the key, or null when it is not open.
+    std::map<std::string, StoredValue>* LogValueCall(const char* verb, Key key,
+                                                     const std::string& name);
     long Store(Key key, const std::string& name, StoredValue value, const std::string& shown);
 
     std::map<std::string, std::map<std::string, StoredValue>> keys_;

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests, then the Windows-side and end-to-end tests
+# under Wine. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake --preset host
+cmake --build --preset host
+ctest --preset host
+cmake --preset windows
+cmake --build --preset windows
+ctest --preset windows

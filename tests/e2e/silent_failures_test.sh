@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# How a silent install reports what went wrong: a file in use is skipped and kept, a full
+# disk leaves no half-written or temporary file, a stopping error goes to the console;
+# never a window.
+. "$(dirname "$0")/e2e-lib.sh"
+tk_e2e_prefix
+
+x=$(tk_wine_unix_path 'C:\X')
+tk_run_setup -silent 0 'C:\X'
+tk_check_eq "first install: exit status" 0 "$TK_STATUS"
+
+# A program of the installation is running (held open without sharing) during a reinstall.
+printf 'old server program' >"$x/fltsrv.exe"
+wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" 'C:\X\fltsrv.exe' 'C:\X\held' 30 </dev/null >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 1 100); do [ -e "$x/held" ] && break; sleep 0.1; done
+printf 'stale' >"$x/fltcln.exe"
+tk_run_setup -silent 0 'C:\X'
+kill "$holder" 2>/dev/null
+wait "$holder" 2>/dev/null
+tk_check_eq "file in use: exit status 3 (installed, some steps incomplete)" 3 "$TK_STATUS"
+tk_check_eq "file in use: left exactly as it was" "old server program" "$(cat "$x/fltsrv.exe")"
+tk_check "file in use: the other files were still replaced" \
+    cmp -s "$(tk_payload_input fltcln.exe)" "$x/fltcln.exe"
+tk_check_eq "file in use: no temporary file left" "" "$(find "$x" -name 'tk~*')"
+rm -f "$x/held"
+
+# A disk that fills up half-way: a small RAM disk as drive E:.
+disk=$WINEPREFIX/../small-disk
+mkdir -p "$disk"
+if mount -t tmpfs -o size=96k tmpfs "$disk" 2>/dev/null; then
+    ln -sfn "$disk" "$WINEPREFIX/dosdevices/e:"
+    mkdir -p "$disk/X"
+    printf 'previous version' >"$disk/X/Uninstall.exe"
+    tk_run_setup -silent 0 'E:\X'
+    tk_check_eq "disk full: exit status 3" 3 "$TK_STATUS"
+    tk_check_eq "disk full: no temporary file left" "" "$(find "$disk" -name 'tk~*')"
+    for path in $(cd "$disk/X" && find . -type f -name '*.*' | sed 's|^\./||'); do
+        if [ "$path" = Uninstall.exe ] && [ "$(cat "$disk/X/$path")" = "previous version" ]; then
+            continue  # the old file, kept whole
+        fi
+        tk_check "disk full: $path is complete" cmp -s "$(tk_payload_input "$path")" "$disk/X/$path"
+    done
+    rm -f "$WINEPREFIX/dosdevices/e:"
+    umount "$disk"
+else
+    echo "note: no tmpfs mount here; the full-disk case is covered by the Windows-side tests only"
+fi
+
+# A stopping error (the settings file cannot be written): reported on the console, exit 1,
+# and still no window.
+# (As root only a read-only mount stops a write.)
+datax=$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax')
+if ! { mount --bind "$datax" "$datax" && mount -o remount,ro,bind "$datax"; } 2>/dev/null; then
+    echo "FAIL: cannot make a read-only mount for the stopping-error case"
+    exit 1
+fi
+tk_window watch-hidden tkInstaller 6000 >/dev/null &
+watcher=$!
+sleep 0.5
+tk_run_setup -silent 0 'C:\X'
+wait "$watcher"
+tk_check_eq "stopping error: no window or message box" 0 "$?"
+tk_check_eq "stopping error: exit status 1" 1 "$TK_STATUS"
+tk_check "stopping error: the message reached the console" \
+    grep -qF 'Unable to write to C:\ProgramData\tidyKiosk\FServer\datax\data.ini' "$WINEPREFIX/setup.out"
+umount "$datax"
+
+tk_e2e_finish
