@@ -8,8 +8,10 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "install/compatibility_layer.h"
 #include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/registry_entries.h"
 #include "install/shortcuts.h"
 #include "provider/calmwall.h"
 
@@ -182,7 +184,9 @@ void TtkInstaller::FormShow() {
     ::SetFocus(nextButton_);
 }
 
-void TtkInstaller::SetCompatibilityLayer() {}
+void TtkInstaller::SetCompatibilityLayer() {
+    install::SetCompatibilityLayer(platform_.registry, platform_.system);
+}
 
 void TtkInstaller::RunInstallSequence() {
     install::InstallSequence sequence(state_, platform_.files, platform_.resources,
@@ -216,7 +220,8 @@ bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::strin
 }
 
 bool TtkInstaller::WriteRegistryEntries() {
-    return true;
+    return install::WriteRegistryEntries(platform_.registry, platform_.system, state_.edition,
+                                         state_.installFolder);
 }
 
 void TtkInstaller::FinishOperation() {

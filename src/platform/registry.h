@@ -7,6 +7,11 @@ namespace tk::platform {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
+// The Win32 status codes the callers tell apart.
+inline constexpr long kRegistrySuccess = 0;   // ERROR_SUCCESS
+inline constexpr long kRegistryNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr long kRegistryDenied = 5;    // ERROR_ACCESS_DENIED
+
 class Registry {
 public:
     using Key = std::uintptr_t;  // an open key; 0 is never a valid key
@@ -24,6 +29,20 @@ public:
     virtual long QueryValue(Key key, const std::string& name) = 0;
     virtual long DeleteValue(Key key, const std::string& name) = 0;
     virtual void CloseKey(Key key) = 0;
+};
+
+// Closes a key that was opened through a Registry when it goes out of scope.
+class OpenedKey {
+public:
+    OpenedKey(Registry& registry, Registry::Key key) : registry_(registry), key_(key) {}
+    ~OpenedKey() { registry_.CloseKey(key_); }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    Registry::Key get() const { return key_; }
+
+private:
+    Registry& registry_;
+    Registry::Key key_;
 };
 
 }  // namespace tk::platform
