@@ -110,6 +110,9 @@ LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLOREDIT:
+        case WM_NEXTDLGCTL:  // Tab and Enter in the agreement
+        case DM_GETDEFID:
+        case WM_CLOSE:  // Esc in the agreement; a page never closes by itself
             return ::SendMessageW(::GetAncestor(page, GA_ROOT), message, wParam, lParam);
         case WM_ERASEBKGND: {
             const auto flags = static_cast<std::uint32_t>(::GetWindowLongPtrW(page, GWLP_USERDATA));
@@ -757,6 +760,13 @@ LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             break;
         case DM_GETDEFID:  // Enter presses Next, Install or Finish
             return MAKELRESULT(kButton2, DC_HASDEFID);
+        case WM_NEXTDLGCTL:
+            if (LOWORD(lParam) != 0) {
+                ::SetFocus(reinterpret_cast<HWND>(wParam));
+            } else {
+                ::SetFocus(::GetNextDlgTabItem(window_, ::GetFocus(), wParam != 0));
+            }
+            return 0;
         case WM_SIZE:
             FormResize();
             break;

@@ -89,11 +89,11 @@ constexpr std::array kDefinition = {
                "Click the Next button to begin the installation or the Back button to reenter "
                "the installation information.",
                0},
-    ControlDef{"Label25", LabelId(25), Sheet(4), K::Label, 24, 142, 120, 14,
+    ControlDef{"Label25", LabelId(25), Sheet(4), K::Label, 24, 142, 140, 14,
                "Selected application:", kBold},
-    ControlDef{"Label16", LabelId(16), Sheet(4), K::Label, 150, 142, 330, 14, "", kNoPrefix},
-    ControlDef{"Label26", LabelId(26), Sheet(4), K::Label, 24, 164, 120, 14, "Location:", kBold},
-    ControlDef{"Label18", LabelId(18), Sheet(4), K::Label, 150, 164, 330, 42, "", kNoPrefix},
+    ControlDef{"Label16", LabelId(16), Sheet(4), K::Label, 170, 142, 310, 14, "", kNoPrefix},
+    ControlDef{"Label26", LabelId(26), Sheet(4), K::Label, 24, 164, 140, 14, "Location:", kBold},
+    ControlDef{"Label18", LabelId(18), Sheet(4), K::Label, 170, 164, 310, 42, "", kNoPrefix},
     ControlDef{"Label27", LabelId(27), Sheet(4), K::Label, 24, 220, 456, 14,
                "Click Next to continue.", 0},
 
