@@ -14,8 +14,11 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/shortcuts.h"
 #include "platform/win32/unique_handle.h"
+#include "provider/calmwall.h"
 
 namespace tk::app {
 namespace {
@@ -470,16 +473,23 @@ void TtkInstaller::RunInstallSequence() {
     }
 }
 
-bool TtkInstaller::SetFolderAccess(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
+                                   const std::string& installFolder) {
+    return install::FolderAccess(platform_.files, platform_.security, platform_.shell,
+                                 platform_.system)
+        .SetFolderAccess(dataFolder, installFolder);
 }
 
-bool TtkInstaller::RunProviderStep(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::string& libraryPath) {
+    provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
+                                   {platform_.files, platform_.system, platform_.shell,
+                                    platform_.catalogue, platform_.hiddenWindows});
+    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
-bool TtkInstaller::MakeShortcuts(const std::string&, const std::string&) {
-    return true;
+bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
+    return install::ShortcutMaker(platform_.shell, platform_.files)
+        .MakeShortcuts(targetPath, linkName);
 }
 
 bool TtkInstaller::WriteRegistryEntries() {

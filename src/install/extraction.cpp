@@ -91,7 +91,7 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
     }
     // The file is written once, already in its final form: inflated, or the stored bytes
     // when they are not a zlib stream or the name is one of the raw names.
-    std::optional<std::vector<std::uint8_t>> inflated;
+    std::optional<ByteBuffer> inflated;
     if (!IsRawName(relativePath)) {
         inflated = InflateZlib(*raw);
     }

@@ -7,7 +7,7 @@
 
 namespace tk::install {
 
-std::optional<std::vector<std::uint8_t>> InflateZlib(std::span<const std::uint8_t> compressed) {
+std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed) {
     if (compressed.size() > UINT_MAX) {
         return std::nullopt;
     }
@@ -15,7 +15,7 @@ std::optional<std::vector<std::uint8_t>> InflateZlib(std::span<const std::uint8_
     if (inflateInit(&stream) != Z_OK) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> out;
+    ByteBuffer out;
     // Payloads compress about three to one; start there and grow geometrically.
     out.resize(compressed.size() * 4 + 4096);
     stream.next_in = const_cast<Bytef*>(compressed.data());

@@ -3,12 +3,37 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace tk::install {
 
+// An allocator that leaves new bytes uninitialised: inflation overwrites them anyway, and
+// zeroing a few megabytes first would cost more than a tenth of the inflation itself.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+using ByteBuffer = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
+
 // The inflated bytes of one complete zlib stream at the start of `compressed`, or nothing
 // when the bytes are not a valid, complete stream.
-std::optional<std::vector<std::uint8_t>> InflateZlib(std::span<const std::uint8_t> compressed);
+std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed);
 
 }  // namespace tk::install

@@ -33,29 +33,14 @@ TEST_F(FilesTest, ReplacesAnExistingFileAndLeavesNoTemporaryFile) {
 
 TEST_F(FilesTest, AFileHeldOpenByAnotherProcessIsLeftUnchanged) {
     const std::string target = folder / "busy.exe";
-    const std::string marker = folder / "held";
     WriteFile(target, "running program");
-    const std::string command = "\"" + wintest::ProgramFolder() +
-                                "test-tools\\tk_hold_file.exe\" \"" + target + "\" \"" + marker +
-                                "\" 20";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string mutableCommand = command;
-    ASSERT_TRUE(::CreateProcessA(nullptr, mutableCommand.data(), nullptr, nullptr, FALSE, 0,
-                                 nullptr, nullptr, &startup, &process));
-    for (int i = 0; i < 200 && !files.FileExists(marker); ++i) {
-        ::Sleep(25);
+    {
+        wintest::HeldFile held(target);
+        ASSERT_TRUE(held.Held()) << "the holder did not start";
+        EXPECT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::TargetBusy);
     }
-    ASSERT_TRUE(files.FileExists(marker)) << "the holder did not start";
-
-    EXPECT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::TargetBusy);
-    ::TerminateProcess(process.hProcess, 0);
-    ::WaitForSingleObject(process.hProcess, 5000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
     EXPECT_EQ(ReadFile(target), "running program");
-    EXPECT_EQ(wintest::FileNames(folder.Path()), (std::vector<std::string>{"busy.exe", "held"}));
+    EXPECT_EQ(wintest::FileNames(folder.Path()), std::vector<std::string>{"busy.exe"});
 }
 
 TEST_F(FilesTest, AReadOnlyFileOrAFolderIsNeverReplaced) {

@@ -89,4 +89,51 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
+std::string TestTool(const std::string& name) {
+    return ProgramFolder() + "test-tools\\" + name + ".exe";
+}
+
+int RunToEnd(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return -1;
+    }
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD status = 0;
+    ::GetExitCodeProcess(process.hProcess, &status);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(status);
+}
+
+HeldFile::HeldFile(const std::string& path) : marker_(path + ".held") {
+    std::string command =
+        "\"" + TestTool("tk_hold_file") + "\" \"" + path + "\" \"" + marker_ + "\" 20";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process_)) {
+        return;
+    }
+    for (int i = 0; i < 200 && !held_; ++i) {
+        held_ = ::GetFileAttributesA(marker_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!held_) {
+            ::Sleep(25);
+        }
+    }
+}
+
+HeldFile::~HeldFile() {
+    if (process_.hProcess != nullptr) {
+        ::TerminateProcess(process_.hProcess, 0);
+        ::WaitForSingleObject(process_.hProcess, 5000);
+        ::CloseHandle(process_.hThread);
+        ::CloseHandle(process_.hProcess);
+    }
+    ::DeleteFileA(marker_.c_str());
+}
+
 }  // namespace tk::wintest

@@ -26,5 +26,25 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::vector<std::string> FileNames(const std::string& folder);  // sorted, files only
 // The folder of the running test program, with its backslash.
 std::string ProgramFolder();
+// Full path of a test tool (tests/win/tools) built beside the test program.
+std::string TestTool(const std::string& name);
+// Runs a command line to its end; its exit status, or -1 when it could not be started.
+int RunToEnd(std::string commandLine);
+
+// Another process holding a file open without sharing, as a running program would, for
+// as long as this object lives.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    std::string marker_;
+    bool held_ = false;
+};
 
 }  // namespace tk::wintest

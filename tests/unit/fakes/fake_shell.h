@@ -1,0 +1,58 @@
+#pragma once
+// A shell that records the programs it is asked to start and answers from a script. Given
+// a FakeFiles, it also makes shell links there: a saved link is a file whose text is
+// "target|working directory".
+#include <deque>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_files.h"
+#include "platform/shell.h"
+
+namespace tk::fakes {
+
+inline constexpr long kAccessDeniedHresult = static_cast<long>(0x80070005u);
+
+class FakeShell : public platform::Shell {
+public:
+    struct Launch {
+        std::string verb;
+        std::string file;
+        std::string parameters;
+        std::string directory;
+        int showCommand = 0;
+        bool operator==(const Launch&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Launch& launch) {
+            return out << "{" << launch.verb << "|" << launch.file << "|" << launch.parameters
+                       << "|" << launch.directory << "|" << launch.showCommand << "}";
+        }
+    };
+
+    FakeShell() = default;
+    explicit FakeShell(FakeFiles& files) : files_(&files) {}
+
+    std::map<int, std::string> specialFolders;  // csidl -> path; missing ones are unknown
+    std::vector<Launch> launches;
+    std::deque<std::intptr_t> results;  // answers of the next launches; 33 once they run out
+    std::function<void(const Launch&)> onLaunch;  // what the started program does
+    std::set<std::string> readOnlyFolders;        // a link Save into one of these is refused
+    long createError = 0;                         // nonzero: no shell link object
+    std::vector<std::string>* log = nullptr;
+
+    std::optional<std::string> SpecialFolderPath(int csidl) override;
+    std::intptr_t Execute(const std::string& verb, const std::string& file,
+                          const std::string& parameters, const std::string& directory,
+                          int showCommand) override;
+    // Without a FakeFiles there are no shell links (E_FAIL).
+    std::unique_ptr<platform::ShellLink> CreateShellLink(long& error) override;
+
+private:
+    friend class FakeShellLink;
+    FakeFiles* files_ = nullptr;
+};
+
+}  // namespace tk::fakes

@@ -1,0 +1,134 @@
+// Win32Security against the real security functions under Wine.
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/win32/win32_security.h"
+#include "win_test_support.h"
+
+namespace tk {
+namespace {
+
+using wintest::ReadFile;
+using wintest::WriteFile;
+
+// The folder's or file's DACL as "protected" plus one "SID mask flags" line per entry.
+std::vector<std::string> DaclOf(const std::string& path) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return {"<unreadable>"};
+    }
+    std::vector<std::string> entries;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    entries.push_back((control & SE_DACL_PROTECTED) ? "protected" : "inherits");
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        ::GetAce(dacl, i, &ace);
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        char* sid = nullptr;
+        ::ConvertSidToStringSidA(const_cast<DWORD*>(&allowed->SidStart), &sid);
+        char line[160];
+        std::snprintf(line, sizeof line, "%s %s %08lX %02X",
+                      allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "other",
+                      sid ? sid : "?", static_cast<unsigned long>(allowed->Mask),
+                      allowed->Header.AceFlags);
+        entries.push_back(line);
+        ::LocalFree(sid);
+    }
+    ::LocalFree(descriptor);
+    return entries;
+}
+
+// True when an allow entry grants a right to change or remove the object to anybody but
+// administrators, SYSTEM or the running (administrator) account.
+bool HasWriterOtherThanAdministrators(const std::string& path) {
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256] = {};
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    ::CloseHandle(token);
+    char* self = nullptr;
+    ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &self);
+    const std::string trusted[] = {"S-1-5-32-544", "S-1-5-18", self ? self : "?"};
+    ::LocalFree(self);
+
+    constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                   FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER |
+                                   GENERIC_WRITE | GENERIC_ALL;
+    for (const std::string& entry : DaclOf(path)) {
+        char kind[16] = {}, sid[128] = {};
+        unsigned long mask = 0;
+        if (std::sscanf(entry.c_str(), "%15s %127s %lx", kind, sid, &mask) == 3 &&
+            std::string(kind) == "allow" && (mask & kWriteRights) != 0 &&
+            std::find(std::begin(trusted), std::end(trusted), sid) == std::end(trusted)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class SecurityTest : public ::testing::Test {
+protected:
+    platform::win32::Win32Security security;
+    wintest::ScratchFolder folder;
+};
+
+TEST_F(SecurityTest, PrivilegesAreAdjustedOnlyWhenTheNameIsKnown) {
+    EXPECT_TRUE(security.EnablePrivilege("SeSecurityPrivilege", true));
+    EXPECT_TRUE(security.EnablePrivilege("SeSecurityPrivilege", false));
+    EXPECT_FALSE(security.EnablePrivilege("SeNoSuchPrivilege", true));
+}
+
+TEST_F(SecurityTest, EveryoneGetsAnInheritableFullControlEntry) {
+    const std::string path = folder.Path() + "\\";
+    ASSERT_TRUE(security.GrantEveryoneFullAccess(path));
+    const std::vector<std::string> dacl = DaclOf(path);
+    // Everyone (S-1-1-0): the entry is there, whatever Wine keeps of its details.
+    EXPECT_NE(std::find_if(dacl.begin(), dacl.end(),
+                           [](const std::string& e) { return e.find(" S-1-1-0 ") != e.npos; }),
+              dacl.end())
+        << ::testing::PrintToString(dacl);
+
+    EXPECT_FALSE(security.GrantEveryoneFullAccess(folder / "missing\\"));
+}
+
+TEST_F(SecurityTest, APrivateFileReplacesWhateverStoodThereAndOnlyAdministratorsMayWriteIt) {
+    const std::string path = folder / "acc.bat";
+    // Somebody else prepared a file of that name that everyone may change.
+    WriteFile(path, "prepared by somebody else, and longer than the new text");
+    ASSERT_TRUE(security.GrantEveryoneFullAccess(path));
+    ASSERT_TRUE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
+
+    ASSERT_TRUE(security.WritePrivateFile(path, "@echo off\r\n"));
+    EXPECT_EQ(ReadFile(path), "@echo off\r\n");
+    // Wine keeps only what its file modes can say of the list, so the check is the effect:
+    // nobody but administrators, SYSTEM and the creating administrator may write.
+    EXPECT_FALSE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
+    // The installer itself can still tidy it away.
+    EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+TEST_F(SecurityTest, APrivateFileIsNotWrittenWhenTheOldOneCannotBeRemoved) {
+    const std::string path = folder / "acc.bat";
+    WriteFile(path, "held");
+    HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(security.WritePrivateFile(path, "new"));
+    ::CloseHandle(held);
+    EXPECT_EQ(ReadFile(path), "held");
+    EXPECT_FALSE(security.WritePrivateFile(folder / "missing\\acc.bat", "new"));
+}
+
+}  // namespace
+}  // namespace tk
