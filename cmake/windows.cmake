@@ -16,7 +16,7 @@ set(TK_APP_SOURCES
 )
 # No uuid library: it carries every interface identifier of the system; the few the
 # installer needs are defined where they are used.
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 ws2_32)
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 gdiplus user32 ws2_32)
 
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -Wl,--gc-sections)
@@ -127,9 +127,12 @@ endforeach()
 add_custom_target(tk_payloads DEPENDS ${TK_PACKED_FILES})
 
 set(TK_MANIFEST ${CMAKE_SOURCE_DIR}/resources/tidykiosk_filter_v3.manifest)
+# The window's pictures and the agreement shown on its licence page.
+set(TK_WINDOW_RESOURCES ${CMAKE_SOURCE_DIR}/resources/pictures/banner.gif
+    ${CMAKE_SOURCE_DIR}/resources/pictures/logo.gif ${CMAKE_SOURCE_DIR}/resources/payload/tidykiosk_agreement.txt)
 configure_file(resources/tidykiosk_filter_v3.rc.in ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIES
-                            OBJECT_DEPENDS "${TK_PACKED_FILES};${TK_MANIFEST}")
+                            OBJECT_DEPENDS "${TK_PACKED_FILES};${TK_MANIFEST};${TK_WINDOW_RESOURCES}")
 
 # --- The setup program ----------------------------------------------------------------------
 add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp

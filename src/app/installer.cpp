@@ -1,7 +1,13 @@
 #include "app/installer.h"
 
+// GDI+ needs the property types that WIN32_LEAN_AND_MEAN leaves out.
+#include <objidl.h>
+#include <propidl.h>
+
 #include <commctrl.h>
+#include <gdiplus.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <functional>
 
@@ -13,6 +19,7 @@
 #include "install/install_error.h"
 #include "install/registry_entries.h"
 #include "install/shortcuts.h"
+#include "platform/win32/unique_handle.h"
 #include "provider/calmwall.h"
 
 namespace tk::app {
@@ -28,18 +35,34 @@ struct ComApartment {
 };
 const ComApartment comApartment;
 
-constexpr int kClientWidth = 504;
-constexpr int kClientHeight = 363;
+constexpr wchar_t kPageClassName[] = L"tkPage";
+// The transparent colour of the pictures under resources/pictures (magenta).
+constexpr Gdiplus::ARGB kPictureTransparentColour = 0xFFFF00FF;
 
-enum ControlId : int {
-    kIdButton1 = 1001,  // Cancel
-    kIdButton2,         // Next
-    kIdButton3,         // Back
-    kIdEdit2,
-    kIdLabel23,
-    kIdProgress,
-    kIdPanel,
+struct FontTraits {
+    using Type = HFONT;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type font) { ::DeleteObject(font); }
 };
+struct ImageTraits {
+    using Type = Gdiplus::GpImage*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type image) { Gdiplus::DllExports::GdipDisposeImage(image); }
+};
+struct StreamTraits {
+    using Type = IStream*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type stream) { stream->Release(); }
+};
+struct ItemListTraits {
+    using Type = LPITEMIDLIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type list) { ::CoTaskMemFree(list); }
+};
+using Font = platform::win32::UniqueHandle<FontTraits>;
+using Image = platform::win32::UniqueHandle<ImageTraits>;
+using Stream = platform::win32::UniqueHandle<StreamTraits>;
+using ItemList = platform::win32::UniqueHandle<ItemListTraits>;
 
 // Writes a line to the console of the parent process, when there is one; a silent
 // install shows no window and reports this way.
@@ -64,23 +87,201 @@ void WriteToParentConsole(const std::string& line) {
     }
 }
 
+Font MakeFont(int points, bool bold) {
+    const HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    return Font(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              FromCp1254(std::string(kFontFace)).c_str()));
+}
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The page control and its tab sheets: containers that paint their background and pass
+// their children's notifications on to the installer window.
+LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_NEXTDLGCTL:  // Tab and Enter in the agreement
+        case DM_GETDEFID:
+        case WM_CLOSE:  // Esc in the agreement; a page never closes by itself
+            return ::SendMessageW(::GetAncestor(page, GA_ROOT), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            const auto flags = static_cast<std::uint32_t>(::GetWindowLongPtrW(page, GWLP_USERDATA));
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            RECT client{};
+            ::GetClientRect(page, &client);
+            ::FillRect(
+                dc, &client,
+                ::GetSysColorBrush((flags & kWhitePage) != 0 ? COLOR_WINDOW : COLOR_BTNFACE));
+            if ((flags & kHeaderBand) != 0) {
+                RECT band{client.left, client.top, client.right, kHeaderBandHeight};
+                ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_WINDOW));
+                RECT line{client.left, kHeaderBandHeight, client.right, kHeaderBandHeight + 2};
+                ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+            }
+            return 1;
+        }
+        default:
+            return ::DefWindowProcW(page, message, wParam, lParam);
+    }
+}
+
+struct WindowClass {
+    const wchar_t* name;
+    unsigned long style;
+    unsigned long extendedStyle;
+};
+
+constexpr unsigned long Style(long style) {
+    return static_cast<unsigned long>(style);
+}
+
+WindowClass ClassOf(const ControlDef& control) {
+    const auto flag = [&](std::uint32_t which, long style) {
+        return (control.flags & which) != 0 ? Style(style) : 0ul;
+    };
+    switch (control.kind) {
+        case ControlKind::PageControl:
+        case ControlKind::TabSheet:
+            return {kPageClassName, Style(WS_CLIPCHILDREN | WS_CLIPSIBLINGS), WS_EX_CONTROLPARENT};
+        case ControlKind::Panel:
+            return {L"STATIC", Style(SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX), 0};
+        case ControlKind::Label:
+            return {L"STATIC", Style(SS_LEFT) | flag(kNoPrefix, SS_NOPREFIX), 0};
+        case ControlKind::Button:
+            return {L"BUTTON", Style(WS_TABSTOP) | flag(kDefaultButton, BS_DEFPUSHBUTTON), 0};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", Style(WS_TABSTOP | BS_AUTOCHECKBOX), 0};
+        case ControlKind::RadioButton:
+            return {L"BUTTON",
+                    Style(BS_AUTORADIOBUTTON) | flag(kFirstInGroup, WS_GROUP | WS_TABSTOP), 0};
+        case ControlKind::Edit:
+            return {L"EDIT", Style(WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL), WS_EX_CLIENTEDGE};
+        case ControlKind::Memo:
+            return {L"EDIT", Style(WS_TABSTOP | ES_MULTILINE | ES_READONLY | WS_VSCROLL),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Picture:
+            return {L"STATIC", Style(SS_OWNERDRAW), 0};
+        case ControlKind::ProgressBar:
+            return {PROGRESS_CLASSW, 0, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+bool HasText(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Panel:
+        case ControlKind::Label:
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton:
+        case ControlKind::Edit:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 }  // namespace
+
+// Fonts and the two pictures of the welcome page, drawn with GDI+.
+struct TtkInstaller::Resources {
+    Font normal = MakeFont(kFontPoints, false);
+    Font bold = MakeFont(kFontPoints, true);
+    Font title = MakeFont(kTitleFontPoints, true);
+    ULONG_PTR gdiplusToken = 0;
+    Stream bannerStream;
+    Stream logoStream;
+    Image banner;
+    Image logo;
+
+    explicit Resources(platform::Resources& resources) {
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
+            gdiplusToken = 0;
+            return;
+        }
+        Load(resources, kBannerResource, bannerStream, banner);
+        Load(resources, kLogoResource, logoStream, logo);
+    }
+    ~Resources() {
+        banner.reset();
+        logo.reset();
+        if (gdiplusToken != 0) {
+            Gdiplus::GdiplusShutdown(gdiplusToken);
+        }
+    }
+    Resources(const Resources&) = delete;
+    Resources& operator=(const Resources&) = delete;
+
+    // GDI+ reads the picture from its stream for as long as the picture lives.
+    static void Load(platform::Resources& resources, int id, Stream& stream, Image& image) {
+        const auto bytes = resources.RawData(id);
+        if (!bytes) {
+            return;
+        }
+        const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes->size());
+        if (memory == nullptr) {
+            return;
+        }
+        std::copy(bytes->begin(), bytes->end(), static_cast<std::uint8_t*>(::GlobalLock(memory)));
+        ::GlobalUnlock(memory);
+        IStream* created = nullptr;
+        if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &created))) {
+            ::GlobalFree(memory);
+            return;
+        }
+        stream.reset(created);
+        Gdiplus::GpBitmap* bitmap = nullptr;
+        if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
+            image.reset(bitmap);
+        }
+    }
+
+    HFONT FontOf(const ControlDef& control) const {
+        if ((control.flags & kLargeBold) != 0) {
+            return title.get();
+        }
+        return (control.flags & kBold) != 0 ? bold.get() : normal.get();
+    }
+};
 
 TtkInstaller::TtkInstaller(install::InstallState& state, PlatformServices& platform,
                            std::vector<std::string> arguments)
-    : state_(state), platform_(platform), arguments_(std::move(arguments)) {}
+    : state_(state),
+      platform_(platform),
+      arguments_(std::move(arguments)),
+      model_(state, platform.shell) {}
 
 TtkInstaller::~TtkInstaller() {
     if (window_ != nullptr) {
         ::DestroyWindow(window_);
     }
-    if (font_ != nullptr) {
-        ::DeleteObject(font_);
-    }
 }
 
 std::string TtkInstaller::Caption() const {
-    return std::string(install::kGenericAppName) + " Installation";
+    return std::string(install::kGenericAppName) + std::string(texts::kCaptionSuffix);
 }
 
 bool TtkInstaller::Create() {
@@ -95,15 +296,23 @@ bool TtkInstaller::Create() {
     windowClass.lpszClassName = L"tkInstaller";
     ::RegisterClassExW(&windowClass);
 
+    WNDCLASSEXW pageClass{};
+    pageClass.cbSize = sizeof pageClass;
+    pageClass.lpfnWndProc = &PageProc;
+    pageClass.hInstance = instance;
+    pageClass.hCursor = windowClass.hCursor;
+    pageClass.lpszClassName = kPageClassName;
+    ::RegisterClassExW(&pageClass);
+
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT bounds{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&bounds, style, FALSE, 0);
+    ::AdjustWindowRectEx(&bounds, style, FALSE, WS_EX_CONTROLPARENT);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    window_ = ::CreateWindowExW(0, L"tkInstaller", L"", style, left, top, width, height, nullptr,
-                                nullptr, instance, this);
+    window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, L"tkInstaller", L"", style, left, top, width,
+                                height, nullptr, nullptr, instance, this);
     if (window_ == nullptr) {
         return false;
     }
@@ -112,41 +321,105 @@ bool TtkInstaller::Create() {
     return true;
 }
 
+// Builds every control of the window definition, in its order: that order is also the
+// order in which Tab visits them.
 void TtkInstaller::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    font_ = ::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-    const auto make = [&](const wchar_t* cls, DWORD style, int x, int y, int w, int h, int id) {
-        HWND control =
-            ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-        return control;
-    };
-    statusLabel_ = make(L"STATIC", SS_LEFT, 24, 120, 456, 16, kIdLabel23);
-    fileEdit_ = make(L"EDIT", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 24, 140, 456, 20, kIdEdit2);
-    progressBar_ = make(PROGRESS_CLASSW, 0, 24, 170, 456, 17, kIdProgress);
-    HWND panel = make(L"STATIC", SS_LEFT | SS_CENTERIMAGE, 8, 328, 185, 25, kIdPanel);
-    SetControlText(panel, "Version v3");
-    backButton_ = make(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 250, 328, 75, 25, kIdButton3);
-    nextButton_ = make(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 328, 328, 75, 25, kIdButton2);
-    cancelButton_ = make(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 416, 328, 75, 25, kIdButton1);
-    SetControlText(backButton_, "< Back");
-    SetControlText(nextButton_, "&Next >");
-    SetControlText(cancelButton_, "Cancel");
-    ::ShowWindow(backButton_, SW_HIDE);
+    resources_ = std::make_unique<Resources>(platform_.resources);
+    for (const ControlDef& control : WindowDefinition()) {
+        const WindowClass cls = ClassOf(control);
+        const HWND parent = control.parent == 0 ? window_ : ControlWindow(control.parent);
+        const DWORD visible = (control.flags & kHidden) != 0 ? 0 : WS_VISIBLE;
+        const HWND created = ::CreateWindowExW(
+            cls.extendedStyle, cls.name, FromCp1254(std::string(control.text)).c_str(),
+            WS_CHILD | visible | cls.style, control.left, control.top, control.width,
+            control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            instance, nullptr);
+        if (created == nullptr) {
+            continue;
+        }
+        ::SetWindowPos(created, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowLongPtrW(created, GWLP_USERDATA, static_cast<LONG_PTR>(control.flags));
+        ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontOf(control)),
+                       FALSE);
+        controls_[control.id] = created;
+    }
+    // The page control reaches under the buttons; that strip belongs to them.
+    const ControlDef* pageControl = FindControl(kPageControl1);
+    ::SetWindowRgn(ControlWindow(kPageControl1),
+                   ::CreateRectRgn(0, 0, pageControl->width, kButtonTop - pageControl->top), FALSE);
+    if (const auto agreement = platform_.resources.RawData(kAgreementResource)) {
+        SetControlText(ControlWindow(kMemo1), std::string(agreement->begin(), agreement->end()));
+    }
+    progressBar_ = ControlWindow(kJvXPProgressBar1);
+    nextButton_ = ControlWindow(kButton2);
+    FormResize();
+}
+
+HWND TtkInstaller::ControlWindow(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void TtkInstaller::Apply() {
+    for (const ControlDef& control : WindowDefinition()) {
+        const HWND window = ControlWindow(control.id);
+        if (window == nullptr) {
+            continue;
+        }
+        const ControlState& wanted = model_.Control(control.id);
+        if (HasText(control.kind)) {
+            const std::wstring text = FromCp1254(wanted.text);
+            if (WindowText(window) != text) {
+                ::SetWindowTextW(window, text.c_str());
+            }
+        }
+        if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
+            const WPARAM check = wanted.checked ? BST_CHECKED : BST_UNCHECKED;
+            if (static_cast<WPARAM>(::SendMessageW(window, BM_GETCHECK, 0, 0)) != check) {
+                ::SendMessageW(window, BM_SETCHECK, check, 0);
+            }
+        }
+        if ((::IsWindowEnabled(window) != FALSE) != wanted.enabled) {
+            ::EnableWindow(window, wanted.enabled ? TRUE : FALSE);
+        }
+        const bool visible = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (visible != wanted.visible) {
+            ::ShowWindow(window, wanted.visible ? SW_SHOWNA : SW_HIDE);
+        }
+    }
+    const std::wstring caption = FromCp1254(model_.Caption());
+    if (WindowText(window_) != caption) {
+        ::SetWindowTextW(window_, caption.c_str());  // also the taskbar's text
+    }
+    KeepFocusUsable();
+}
+
+// A page change may hide or disable the control that had the keyboard focus; the focus then
+// goes to Next, or else to the first control of the page.
+void TtkInstaller::KeepFocusUsable() {
+    if (!state_.silent && ::IsWindowVisible(window_)) {
+        const HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus) && ::IsWindowVisible(focus) &&
+            ::IsWindowEnabled(focus)) {
+            return;
+        }
+        if (::IsWindowEnabled(nextButton_)) {
+            ::SetFocus(nextButton_);
+        } else if (const HWND first = ::GetNextDlgTabItem(window_, nullptr, FALSE)) {
+            ::SetFocus(first);
+        }
+    }
 }
 
 void TtkInstaller::FormCreate() {
     const std::function<void()> steps[] = {
         [this] { SetCompatibilityLayer(); },
         [this] {
-            state_.appName = std::string(install::kGenericAppName);
-            SetControlText(window_, Caption());
-            state_.pageIndex = 0;
+            // Tabs hidden, page 0, app name, caption, page index, version panel, texts and
+            // the application's title.
+            model_.Start();
+            Apply();
         },
         [this] {
             if (!state_.silent) {
@@ -162,6 +435,10 @@ void TtkInstaller::FormCreate() {
                 throw;
             }
             FinishOperation();
+        },
+        [this] {
+            model_.FillPlaceholders();
+            Apply();
         },
     };
     // An error ends only the step it came from: the window is always fully built.
@@ -225,23 +502,125 @@ bool TtkInstaller::WriteRegistryEntries() {
 }
 
 void TtkInstaller::FinishOperation() {
-    if (!state_.silent && completed_) {
-        // Starting the installed application comes with the wizard's last page.
-    }
+    model_.Finish();
     finished_ = true;
     closeQueryAttached_ = false;
     RequestQuit();
 }
 
 void TtkInstaller::QuitOperation() {
-    std::string question = "Are you sure you want to quit %app% Setup?";
-    for (auto at = question.find("%app%"); at != std::string::npos;
-         at = question.find("%app%", at + state_.appName.size())) {
-        question.replace(at, 5, state_.appName);
-    }
-    if (ShowMessage(window_, question, Caption(), MB_YESNO | MB_ICONWARNING) == IDYES) {
+    if (ShowMessage(window_, model_.QuitQuestion(), Caption(), MB_YESNO | MB_ICONWARNING) ==
+        IDYES) {
         closeQueryAttached_ = false;
         RequestQuit();
+    }
+}
+
+// Every attempt to close the window is refused here and becomes the quit question.
+bool TtkInstaller::FormCloseQuery() {
+    QuitOperation();
+    return false;
+}
+
+void TtkInstaller::FormResize() {
+    const HWND banner = ControlWindow(kImage1);
+    const HWND logo = ControlWindow(kImage2);
+    if (banner == nullptr || logo == nullptr) {
+        return;
+    }
+    const RECT bannerRect = RectInParent(banner);
+    const RECT logoRect = RectInParent(logo);
+    ControlDef bannerNow = *FindControl(kImage1);
+    bannerNow.top = bannerRect.top;
+    bannerNow.width = bannerRect.right - bannerRect.left;
+    bannerNow.height = bannerRect.bottom - bannerRect.top;
+    const Point at =
+        LogoPosition(bannerNow, logoRect.right - logoRect.left, logoRect.bottom - logoRect.top);
+    ::SetWindowPos(logo, nullptr, at.left, at.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TtkInstaller::Button1Click() {
+    ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void TtkInstaller::Button2Click(int tag) {
+    const WizardAction action = model_.ButtonClick(tag);
+    Apply();
+    if (action == WizardAction::Finish) {
+        FinishOperation();
+    } else if (action == WizardAction::RunInstall) {
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RunInstallSequence();
+    }
+}
+
+// The folder dialog; the chosen folder gets the product's folders added by the model.
+void TtkInstaller::Button4Click() {
+    BROWSEINFOA browse{};
+    browse.hwndOwner = window_;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    const ItemList chosen(::SHBrowseForFolderA(&browse));
+    if (!chosen) {
+        return;  // cancelled: nothing changes
+    }
+    char folder[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListA(chosen.get(), folder) || folder[0] == '\0') {
+        return;
+    }
+    model_.BrowseChose(folder);
+    Apply();
+}
+
+void TtkInstaller::CheckBox1Click() {
+    model_.AcceptClicked(::SendMessageW(ControlWindow(kCheckBox1), BM_GETCHECK, 0, 0) ==
+                         BST_CHECKED);
+    Apply();
+}
+
+void TtkInstaller::RadioButton1Click(int tag) {
+    model_.EditionClicked(tag);
+    Apply();
+}
+
+void TtkInstaller::OnCommand(int id) {
+    try {
+        switch (id) {
+            case kButton1:
+                Button1Click();
+                break;
+            case IDCANCEL:  // Esc
+                if (model_.Control(kButton1).enabled) {
+                    Button1Click();
+                }
+                break;
+            case kButton2:
+                Button2Click(kNextTag);
+                break;
+            case kButton3:
+                Button2Click(kBackTag);
+                break;
+            case kButton4:
+                Button4Click();
+                break;
+            case kCheckBox1:
+                CheckBox1Click();
+                break;
+            case kRadioButton1:
+                RadioButton1Click(install::kServerEdition);
+                break;
+            case kRadioButton2:
+                RadioButton1Click(install::kClientEdition);
+                break;
+            case kCheckBox2:
+                model_.RunClicked(::SendMessageW(ControlWindow(kCheckBox2), BM_GETCHECK, 0, 0) ==
+                                  BST_CHECKED);
+                break;
+            default:
+                break;
+        }
+    } catch (const std::exception& error) {
+        ReportError(error.what());
     }
 }
 
@@ -262,8 +641,11 @@ ExitStatus TtkInstaller::Status() const {
     if (installStopped_) {
         return ExitStatus::StoppedByError;
     }
-    if (!installRan_ || (!state_.silent && !finished_)) {
+    if (!installRan_) {
         return state_.silent ? ExitStatus::StoppedByError : ExitStatus::WizardQuit;
+    }
+    if (!state_.silent && !completed_) {
+        return ExitStatus::WizardQuit;  // quit while the install ran
     }
     if (outcome_ == install::InstallOutcome::NoInstallFolder) {
         return ExitStatus::NoInstallFolder;
@@ -274,6 +656,10 @@ ExitStatus TtkInstaller::Status() const {
     return ExitStatus::Installed;
 }
 
+bool TtkInstaller::PreTranslate(MSG& message) {
+    return window_ != nullptr && ::IsDialogMessageW(window_, &message) != FALSE;
+}
+
 void TtkInstaller::ProcessMessages() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -282,8 +668,10 @@ void TtkInstaller::ProcessMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        if (!PreTranslate(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
     }
 }
 
@@ -306,20 +694,57 @@ int TtkInstaller::ProgressPosition() {
 }
 
 void TtkInstaller::SetStatusText(const std::string& text) {
-    SetControlText(statusLabel_, text);
+    model_.SetText(LabelId(23), text);
+    Apply();
 }
 
 void TtkInstaller::SetCurrentFileText(const std::string& text) {
-    SetControlText(fileEdit_, text);
+    model_.SetText(kEdit2, text);
+    Apply();
 }
 
-void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string&) {
+void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption) {
     completed_ = true;
-    SetControlText(statusLabel_, completedText);
-    ::EnableWindow(backButton_, FALSE);
-    ::EnableWindow(cancelButton_, FALSE);
-    SetControlText(nextButton_, "&Finish");
-    ::EnableWindow(nextButton_, TRUE);
+    model_.Complete(completedText, runCaption);
+    Apply();
+}
+
+void TtkInstaller::DrawPicture(const DRAWITEMSTRUCT& item) {
+    // Each picture control draws the banner and the logo where they fall inside it, so the
+    // logo's transparent parts show the banner whatever order the two are painted in.
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (Gdiplus::DllExports::GdipCreateFromHDC(item.hDC, &graphics) != Gdiplus::Ok) {
+        return;
+    }
+    const RECT self = RectInParent(item.hwndItem);
+    // The logo's transparent colour is keyed out as well, for GIF decoders that keep it as
+    // an opaque palette entry.
+    Gdiplus::GpImageAttributes* keyed = nullptr;
+    Gdiplus::DllExports::GdipCreateImageAttributes(&keyed);
+    if (keyed != nullptr) {
+        Gdiplus::DllExports::GdipSetImageAttributesColorKeys(keyed, Gdiplus::ColorAdjustTypeDefault,
+                                                             TRUE, kPictureTransparentColour,
+                                                             kPictureTransparentColour);
+    }
+    for (const auto& [id, image] : {std::pair{kImage1, resources_->banner.get()},
+                                    std::pair{kImage2, resources_->logo.get()}}) {
+        if (image == nullptr) {
+            continue;
+        }
+        UINT width = 0;
+        UINT height = 0;
+        Gdiplus::DllExports::GdipGetImageWidth(image, &width);
+        Gdiplus::DllExports::GdipGetImageHeight(image, &height);
+        const RECT rect = RectInParent(ControlWindow(id));
+        Gdiplus::DllExports::GdipDrawImageRectRectI(
+            graphics, image, rect.left - self.left, rect.top - self.top, rect.right - rect.left,
+            rect.bottom - rect.top, 0, 0, static_cast<INT>(width), static_cast<INT>(height),
+            Gdiplus::UnitPixel, keyed, nullptr, nullptr);
+    }
+    if (keyed != nullptr) {
+        Gdiplus::DllExports::GdipDisposeImageAttributes(keyed);
+    }
+    Gdiplus::DllExports::GdipDeleteGraphics(graphics);
 }
 
 LRESULT CALLBACK TtkInstaller::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,19 +764,40 @@ LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
         case WM_CLOSE:
             if (closeQueryAttached_) {
-                QuitOperation();
+                FormCloseQuery();
             }
             return 0;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kIdButton1 && HIWORD(wParam) == BN_CLICKED) {
-                ::SendMessageW(window_, WM_CLOSE, 0, 0);
-                return 0;
-            }
-            if (LOWORD(wParam) == kIdButton2 && HIWORD(wParam) == BN_CLICKED && completed_) {
-                FinishOperation();
+            if (HIWORD(wParam) == BN_CLICKED) {
+                OnCommand(LOWORD(wParam));
                 return 0;
             }
             break;
+        case DM_GETDEFID:  // Enter presses Next, Install or Finish
+            return MAKELRESULT(kButton2, DC_HASDEFID);
+        case WM_NEXTDLGCTL:
+            if (LOWORD(lParam) != 0) {
+                ::SetFocus(reinterpret_cast<HWND>(wParam));
+            } else {
+                ::SetFocus(::GetNextDlgTabItem(window_, ::GetFocus(), wParam != 0));
+            }
+            return 0;
+        case WM_SIZE:
+            FormResize();
+            break;
+        case WM_DRAWITEM:
+            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            const auto control = reinterpret_cast<HWND>(lParam);
+            if ((::GetWindowLongPtrW(control, GWLP_USERDATA) & kOnWhite) != 0) {
+                const auto dc = reinterpret_cast<HDC>(wParam);
+                ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+                ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            }
+            break;
+        }
         case WM_UPDATEUISTATE:
             return 1;
         default:

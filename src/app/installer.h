@@ -1,12 +1,16 @@
 #pragma once
-// TtkInstaller: the one installer window. It owns the wizard's controls and offers the
-// install operations; each operation forwards to the install layer.
+// TtkInstaller: the one installer window. It owns the wizard's controls, applies the
+// wizard model to them and forwards their clicks to it, and offers the install operations;
+// each operation forwards to the install layer.
 #include <windows.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/exit_status.h"
+#include "app/wizard_model.h"
 #include "install/install_sequence.h"
 #include "install/install_state.h"
 #include "platform/progress_view.h"
@@ -32,10 +36,20 @@ public:
     void Show();
     HWND Handle() const { return window_; }
     ExitStatus Status() const;
+    // Keyboard navigation of the wizard (Tab, Enter, Esc, the "&" keys); true when the
+    // message was handled.
+    bool PreTranslate(MSG& message);
 
     // Operations of the window.
     void FormCreate();
     void FormShow();
+    bool FormCloseQuery();
+    void FormResize();
+    void Button1Click();
+    void Button2Click(int tag);
+    void Button4Click();
+    void CheckBox1Click();
+    void RadioButton1Click(int tag);
     void SetCompatibilityLayer();
     void RunInstallSequence();
     void FinishOperation();
@@ -61,21 +75,27 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void OnCommand(int id);
+    // Makes every control show what the model says.
+    void Apply();
+    void KeepFocusUsable();
     void ReportError(const std::string& message);
     void RequestQuit();
     std::string Caption() const;
+    HWND ControlWindow(int id) const;
+    void DrawPicture(const DRAWITEMSTRUCT& item);
+
+    struct Resources;  // fonts and pictures
 
     install::InstallState& state_;
     PlatformServices& platform_;
     std::vector<std::string> arguments_;
+    WizardModel model_;
+    std::unique_ptr<Resources> resources_;
     HWND window_ = nullptr;
-    HFONT font_ = nullptr;
-    HWND progressBar_ = nullptr;
-    HWND statusLabel_ = nullptr;   // Label23
-    HWND fileEdit_ = nullptr;      // Edit2
-    HWND nextButton_ = nullptr;    // Button2
-    HWND backButton_ = nullptr;    // Button3
-    HWND cancelButton_ = nullptr;  // Button1
+    std::map<int, HWND> controls_;  // by control id
+    HWND progressBar_ = nullptr;    // JvXPProgressBar1
+    HWND nextButton_ = nullptr;     // Button2
     int progressMax_ = 100;
     int progressPosition_ = 0;
     bool closeQueryAttached_ = true;

@@ -48,7 +48,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!::IsDialogMessageW(installer.Handle(), &message)) {
+        if (!installer.PreTranslate(message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }

@@ -1,0 +1,82 @@
+#pragma once
+// The wizard's behaviour without any window: which page shows, the state and text of every
+// control, the folder rules and the Finish action. The installer window applies this state
+// to its controls and forwards their clicks here.
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/wizard_layout.h"
+#include "install/install_state.h"
+#include "platform/shell.h"
+
+namespace tk::app {
+
+namespace texts {
+inline constexpr std::string_view kQuitQuestion = "Are you sure you want to quit %app% Setup?";
+inline constexpr std::string_view kNextCaption = "&Next >";
+inline constexpr std::string_view kInstallCaption = "&Install";
+inline constexpr std::string_view kFinishCaption = "&Finish";
+inline constexpr std::string_view kVersionPanel = "Version v3";
+inline constexpr std::string_view kCaptionSuffix = " Installation";
+inline constexpr std::string_view kInstalling = " is installing. Please wait...";
+}  // namespace texts
+
+// Tags of the two buttons that share one click handler.
+enum ButtonTag : int { kNextTag = 0, kBackTag = 1 };
+
+struct ControlState {
+    std::string text;
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false;
+};
+
+// What the window has to do after a click.
+enum class WizardAction { None, RunInstall, Finish };
+
+// "text" with the first "from" replaced by "to"; unchanged when "from" is not in it.
+std::string ReplaceFirst(std::string text, std::string_view from, std::string_view to);
+// "text" with every "from" replaced by "to".
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+
+class WizardModel {
+public:
+    WizardModel(install::InstallState& state, platform::Shell& shell);
+
+    // Window creation: the app name, the caption, page 0 and the version panel.
+    void Start();
+    // Fills "%APP_NAME%" in the labels that carry it.
+    void FillPlaceholders();
+
+    // Next (tag 0) and Back (tag 1).
+    WizardAction ButtonClick(int tag);
+    void AcceptClicked(bool checked);      // CheckBox1
+    void EditionClicked(int tag);          // RadioButton1 (tag 0) and RadioButton2 (tag 1)
+    void RunClicked(bool checked);         // CheckBox2
+    void BrowseChose(std::string folder);  // a folder picked in the folder dialog
+    void Complete(const std::string& completedText, const std::string& runCaption);
+    // Starts the installed application when the wizard asks for it (never in silent mode).
+    void Finish();
+
+    std::string QuitQuestion() const;
+    const std::string& Caption() const { return caption_; }
+    int ActivePage() const { return activePage_; }
+    const ControlState& Control(int id) const;
+    void SetText(int id, const std::string& text);
+
+private:
+    ControlState& At(int id);
+    std::string DefaultFolder() const;
+    std::string EditionFolder(std::string base) const;
+    void EnterPage(int page);
+    void ShowPage(int page);
+
+    install::InstallState& state_;
+    platform::Shell& shell_;
+    std::map<int, ControlState> controls_;
+    std::string caption_;
+    int activePage_ = 0;
+};
+
+}  // namespace tk::app
