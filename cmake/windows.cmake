@@ -142,6 +142,7 @@ target_compile_options(tidykiosk_filter_v3 PRIVATE ${TK_WARNINGS})
 tk_windows_code(tidykiosk_filter_v3)
 target_link_options(tidykiosk_filter_v3 PRIVATE -s)
 set_target_properties(tidykiosk_filter_v3 PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
+target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
 
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)
