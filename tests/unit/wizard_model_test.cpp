@@ -4,7 +4,7 @@
 #include <set>
 
 #include "app/wizard_model.h"
-#include "fakes/fake_program_shell.h"
+#include "fakes/fake_shell.h"
 
 namespace tk::app {
 namespace {
@@ -12,6 +12,7 @@ namespace {
 class WizardModelTest : public ::testing::Test {
 protected:
     WizardModelTest() : model(state, shell) {
+        shell.specialFolders[platform::kCsidlProgramFiles] = "C:\\Program Files";
         model.Start();
         model.FillPlaceholders();
     }
@@ -35,7 +36,7 @@ protected:
     }
 
     install::InstallState state;
-    fakes::FakeProgramShell shell;
+    fakes::FakeShell shell;
     WizardModel model;
 };
 
@@ -185,7 +186,7 @@ TEST_F(WizardModelTest, DefaultFolderComesFromProgramFilesForTheChosenEdition) {
     EXPECT_EQ(Text(kEdit1), state.installFolder);
 
     install::InstallState otherState;
-    fakes::FakeProgramShell otherShell;
+    fakes::FakeShell otherShell;
     otherShell.specialFolders[platform::kCsidlProgramFiles] = "D:\\Apps\\";
     WizardModel other(otherState, otherShell);
     other.Start();
@@ -257,28 +258,28 @@ TEST_F(WizardModelTest, FinishStartsTheInstalledProgramWhenTicked) {
     state.installFolder = "C:\\X\\";  // as the install sequence leaves it
     model.Complete("", "");
     model.Finish();
-    ASSERT_EQ(1u, shell.starts.size());
-    EXPECT_EQ("", shell.starts[0].verb);
-    EXPECT_EQ("C:\\X\\fltsrv.exe", shell.starts[0].file);
-    EXPECT_EQ("", shell.starts[0].parameters);
-    EXPECT_EQ("", shell.starts[0].directory);
-    EXPECT_EQ(platform::kShowNormal, shell.starts[0].showCommand);
+    ASSERT_EQ(1u, shell.launches.size());
+    EXPECT_EQ("", shell.launches[0].verb);
+    EXPECT_EQ("C:\\X\\fltsrv.exe", shell.launches[0].file);
+    EXPECT_EQ("", shell.launches[0].parameters);
+    EXPECT_EQ("", shell.launches[0].directory);
+    EXPECT_EQ(platform::kShowNormal, shell.launches[0].showCommand);
 }
 
 TEST_F(WizardModelTest, FinishRetriesWithRunasOnlyWhenAccessIsDenied) {
     WalkTo(5, 1);
     state.installFolder = "C:\\Cafe\\";
     model.Complete("", "");
-    shell.executeResults = {5, 42};
+    shell.results = {5, 42};
     model.Finish();
-    ASSERT_EQ(2u, shell.starts.size());
-    EXPECT_EQ("runas", shell.starts[1].verb);
-    EXPECT_EQ("C:\\Cafe\\fltcln.exe", shell.starts[1].file);
+    ASSERT_EQ(2u, shell.launches.size());
+    EXPECT_EQ("runas", shell.launches[1].verb);
+    EXPECT_EQ("C:\\Cafe\\fltcln.exe", shell.launches[1].file);
 
-    shell.starts.clear();
-    shell.executeResults = {2};  // file not found: no second try
+    shell.launches.clear();
+    shell.results = {2};  // file not found: no second try
     model.Finish();
-    EXPECT_EQ(1u, shell.starts.size());
+    EXPECT_EQ(1u, shell.launches.size());
 }
 
 TEST_F(WizardModelTest, FinishStartsNothingWhenUntickedOrSilent) {
@@ -286,12 +287,12 @@ TEST_F(WizardModelTest, FinishStartsNothingWhenUntickedOrSilent) {
     model.Complete("", "");
     model.RunClicked(false);
     model.Finish();
-    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(shell.launches.empty());
 
     model.RunClicked(true);
     state.silent = true;
     model.Finish();
-    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(shell.launches.empty());
 }
 
 TEST_F(WizardModelTest, QuitQuestionNamesTheCurrentApp) {
