@@ -116,32 +116,35 @@ bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& se
     return true;
 }
 
-std::uint32_t FakeFiles::ShortPathName(const std::string& path, std::uint32_t bufferSize,
-                                       std::string& shortPath) {
-    const auto found = shortNames.find(path);
-    if (found == shortNames.end() || (!FileExists(path) && !DirectoryExists(path))) {
-        shortPath.clear();
+namespace {
+
+// Answers like GetShortPathNameA and GetLongPathNameA: the length on success, the size
+// needed when the buffer is too small, 0 when there is no such name.
+std::uint32_t AnswerName(const std::map<std::string, std::string>& names, const std::string& path,
+                         bool exists, std::uint32_t bufferSize, std::string& answer) {
+    answer.clear();
+    const auto found = names.find(path);
+    if (found == names.end() || !exists) {
         return 0;
     }
     if (found->second.size() >= bufferSize) {
         return static_cast<std::uint32_t>(found->second.size() + 1);
     }
-    shortPath = found->second;
-    return static_cast<std::uint32_t>(shortPath.size());
+    answer = found->second;
+    return static_cast<std::uint32_t>(answer.size());
+}
+
+}  // namespace
+
+std::uint32_t FakeFiles::ShortPathName(const std::string& path, std::uint32_t bufferSize,
+                                       std::string& shortPath) {
+    return AnswerName(shortNames, path, FileExists(path) || DirectoryExists(path), bufferSize,
+                      shortPath);
 }
 
 std::uint32_t FakeFiles::LongPathName(const std::string& path, std::uint32_t bufferSize,
                                       std::string& longPath) {
-    const auto found = longNames.find(path);
-    if (found == longNames.end()) {
-        longPath.clear();
-        return 0;
-    }
-    if (found->second.size() >= bufferSize) {
-        return static_cast<std::uint32_t>(found->second.size() + 1);
-    }
-    longPath = found->second;
-    return static_cast<std::uint32_t>(longPath.size());
+    return AnswerName(longNames, path, true, bufferSize, longPath);
 }
 
 }  // namespace tk::fakes
