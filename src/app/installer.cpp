@@ -471,7 +471,8 @@ void TtkInstaller::RunInstallSequence() {
     installRan_ = true;
     try {
         outcome_ = sequence.Run();
-    } catch (const install::InstallError&) {
+    } catch (...) {
+        // Whatever stopped the sequence, the install did not complete.
         installStopped_ = true;
         throw;
     }
