@@ -1,9 +1,9 @@
 #pragma once
 // One zlib (RFC 1950) inflation into memory.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
-#include <memory>
 #include <utility>
 #include <vector>
 

@@ -19,6 +19,18 @@ std::string WithTrailingBackslash(const std::string& path) {
     return path + '\\';
 }
 
+std::string PaddedNumber(unsigned long value, int width, int base) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), "0123456789ABCDEF"[value % static_cast<unsigned>(base)]);
+        value /= static_cast<unsigned>(base);
+    } while (value != 0);
+    if (static_cast<int>(digits.size()) < width) {
+        digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+    }
+    return digits;
+}
+
 std::string AsciiLower(std::string text) {
     for (char& c : text) {
         if (c >= 'A' && c <= 'Z') {

@@ -10,6 +10,9 @@ std::string FolderOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
 // The path with one backslash appended when it does not end in one.
 std::string WithTrailingBackslash(const std::string& path);
+// The number in the given base with at least `width` digits, led by zeros; upper-case
+// hexadecimal digits. (The printf family would bring its whole formatter into the program.)
+std::string PaddedNumber(unsigned long value, int width, int base = 10);
 // ASCII lower case; code page 1254 letters above 127 are kept as they are.
 std::string AsciiLower(std::string text);
 

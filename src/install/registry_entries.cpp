@@ -1,6 +1,5 @@
 #include "install/registry_entries.h"
 
-#include <cstdio>
 #include <variant>
 #include <vector>
 
@@ -101,10 +100,9 @@ std::vector<Value> UninstallValues(const Edition& edition, const std::string& in
 }  // namespace
 
 std::string InstallDateOf(const platform::LocalDate& date) {
-    char text[16] = {};
-    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year % 10000, date.month % 100,
-                  date.day % 100);
-    return text;
+    return PaddedNumber(static_cast<unsigned>(date.year % 10000), 4) +
+           PaddedNumber(static_cast<unsigned>(date.month % 100), 2) +
+           PaddedNumber(static_cast<unsigned>(date.day % 100), 2);
 }
 
 bool WriteRegistryEntries(platform::Registry& registry, platform::System& system,

@@ -1,6 +1,6 @@
 #include "install/shortcuts.h"
 
-#include <cstdio>
+#include "install/paths.h"
 
 #include "install/install_error.h"
 
@@ -38,10 +38,8 @@ bool ShortcutMaker::MakeShortcuts(const std::string& targetPath, const std::stri
     long error = 0;
     const std::unique_ptr<platform::ShellLink> link = shell_.CreateShellLink(error);
     if (!link) {
-        char code[16];
-        std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(error));
         throw InstallError("Unable to create shortcuts: no shell link object (error 0x" +
-                           std::string(code) + ")");
+                           PaddedNumber(static_cast<std::uint32_t>(error), 8, 16) + ")");
     }
     link->SetPath(targetPath);
     link->SetWorkingDirectory(FolderWithBackslash(targetPath));
