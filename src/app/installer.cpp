@@ -396,18 +396,40 @@ void TtkInstaller::Apply() {
 }
 
 // A page change may hide or disable the control that had the keyboard focus; the focus then
-// goes to Next, or else to the first control of the page.
+// goes to Next, or else to the first control of the page that may take it. Never to an
+// unticked radio button: Windows ticks an automatic radio button that gets the focus, which
+// would choose an edition for the user. And only while the wizard is the active window, so
+// that a running install does not pull the focus back from another program.
 void TtkInstaller::KeepFocusUsable() {
-    if (!state_.silent && ::IsWindowVisible(window_)) {
-        const HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(window_, focus) && ::IsWindowVisible(focus) &&
-            ::IsWindowEnabled(focus)) {
+    if (state_.silent || !::IsWindowVisible(window_) || ::GetForegroundWindow() != window_) {
+        return;
+    }
+    const HWND focus = ::GetFocus();
+    if (focus != nullptr && ::IsChild(window_, focus) && ::IsWindowVisible(focus) &&
+        ::IsWindowEnabled(focus)) {
+        return;
+    }
+    const auto mayTakeFocus = [](HWND control) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(control, className, 16);
+        const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
+        const bool radio =
+            ::lstrcmpiW(className, L"Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        return !radio || ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    if (::IsWindowEnabled(nextButton_)) {
+        ::SetFocus(nextButton_);
+        return;
+    }
+    const HWND first = ::GetNextDlgTabItem(window_, nullptr, FALSE);
+    for (HWND candidate = first; candidate != nullptr;) {
+        if (mayTakeFocus(candidate)) {
+            ::SetFocus(candidate);
             return;
         }
-        if (::IsWindowEnabled(nextButton_)) {
-            ::SetFocus(nextButton_);
-        } else if (const HWND first = ::GetNextDlgTabItem(window_, nullptr, FALSE)) {
-            ::SetFocus(first);
+        candidate = ::GetNextDlgTabItem(window_, candidate, FALSE);
+        if (candidate == first) {
+            break;
         }
     }
 }

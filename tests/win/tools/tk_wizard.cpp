@@ -447,6 +447,13 @@ int Keys() {
     Check("Space ticks the agreement", WaitUntil([] { return Checked(ids::kCheckBox1); }, 3000));
     Key(WM_SYSCHAR, 'n', 1 << 29);
     Check("Alt+N presses Next", WaitUntil([] { return OnPage(2); }, 5000));
+    // Windows ticks an automatic radio button that gets the focus: the page must not hand
+    // the focus to one, or it would choose an edition for the user.
+    Check("on page 2 the focus is on no edition button",
+          FocusOf() != Control(ids::kRadioButton1) && FocusOf() != Control(ids::kRadioButton2));
+    Check("on page 2 no edition is chosen and Next waits",
+          !Checked(ids::kRadioButton1) && !Checked(ids::kRadioButton2) &&
+              !::IsWindowEnabled(Control(ids::kButton2)));
     Key(WM_KEYDOWN, VK_ESCAPE);
     QuitQuestion(L"tidyKiosk Filter v3", IDNO, "after Esc (No)");
     Check("the wizard stays on page 2", OnPage(2));
