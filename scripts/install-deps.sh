@@ -7,7 +7,7 @@ packages=(
     cmake make g++ libgtest-dev zlib1g-dev
     g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
     wine wine32:i386 wine64 fonts-wine
-    xvfb x11-utils imagemagick liblnk-utils icoutils locales libcap2-bin
+    xvfb x11-utils imagemagick liblnk-utils icoutils locales libcap2-bin python3
 )
 
 missing=()
