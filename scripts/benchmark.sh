@@ -12,6 +12,7 @@ bash scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target tidykiosk_filter_v3 inflate_bench bench_noop >/dev/null
 . scripts/wine-lib.sh
+export TK_WINE_REQUIRED=1
 root=$PWD/build/bench
 tk_wine_setup "$root" >/dev/null
 trap 'tk_wine_teardown "$root"' EXIT

@@ -12,6 +12,7 @@ bash scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target tidykiosk_filter_v3
 . scripts/wine-lib.sh
+export TK_WINE_REQUIRED=1
 root=$PWD/build/demo
 echo "== Making a fresh Wine prefix (about 20 s)"
 tk_wine_setup "$root" >/dev/null

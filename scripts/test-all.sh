@@ -10,3 +10,7 @@ ctest --preset host
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
+if [ -f build/windows/wine/unavailable ]; then
+    echo "WARNING: the Windows-side tests were skipped: $(cat build/windows/wine/unavailable)"
+    cat build/windows/wine/diagnosis 2>/dev/null
+fi
