@@ -8,6 +8,13 @@
 #   prefixes/  one prefix per test, each a copy of the pristine one
 
 tk_wine_base_env() {
+    # Wine makes its server's socket folder inside TMPDIR and gives up at once when it
+    # cannot (a TMPDIR that does not exist, or sits on a file system without sockets).
+    # Keep the caller's TMPDIR for the diagnosis, but give Wine the system's /tmp.
+    if [ "${TMPDIR:-/tmp}" != /tmp ] && [ -z "${TK_CALLER_TMPDIR:-}" ]; then
+        export TK_CALLER_TMPDIR=$TMPDIR
+    fi
+    export TMPDIR=/tmp
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
@@ -25,8 +32,9 @@ tk_wine_boot() {
 }
 
 # Facts about this machine that explain a Wine that does not start.
-tk_wine_diagnose() {
-    local root=$1
+tk_wine_diagnose() (
+    set +e +o pipefail
+    root=$1
     echo "--- Wine could not make a prefix; what it printed:"
     tail -n 40 "$root/wineboot.log" 2>/dev/null
     echo "--- machine:"
@@ -35,9 +43,10 @@ tk_wine_diagnose() {
     ls -ld "$root" "$root"/* "/tmp/.wine-$(id -u)" "/tmp/.wine-$(id -u)"/* 2>&1 | head -n 20
     stat -f -c 'file system of the Wine root: %T' "$root" 2>&1
     echo "mmap_min_addr: $(cat /proc/sys/vm/mmap_min_addr 2>&1)"
+    echo "TMPDIR of the caller: ${TK_CALLER_TMPDIR:-(not set)}"
     ulimit -a 2>&1 | grep -E 'processes|virtual|open files'
     echo "---"
-}
+)
 
 # Starts Xvfb on a free display and makes a pristine prefix. Writes ROOT/env.
 # When Wine cannot make a prefix under ROOT even on a second try, the prefixes move to a
