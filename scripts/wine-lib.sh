@@ -94,8 +94,11 @@ tk_wine_setup() {
                 tk_wine_diagnose "$root" | tee "$root/diagnosis" >&2
                 echo "Wine cannot make a prefix on this machine (see the output of the setup step)" \
                     >"$root/unavailable"
+                if [ "${TK_WINE_REQUIRED:-0}" = 1 ]; then
+                    echo "wine-lib: Wine does not work on this machine" >&2
+                    return 1
+                fi
                 echo "wine-lib: WINE DOES NOT WORK HERE: the Windows-side tests will be skipped" >&2
-                [ "${TK_WINE_REQUIRED:-0}" = 1 ] && return 1
                 return 0
             fi
         fi
