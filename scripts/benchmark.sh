@@ -6,6 +6,7 @@
 #  3. the program's size without its compressed payload.
 #   scripts/benchmark.sh [RUNS]
 set -euo pipefail
+. "$(dirname "$0")/tmpdir.sh"
 cd "$(dirname "$0")/.."
 runs=${1:-15}
 bash scripts/install-deps.sh

@@ -3,6 +3,7 @@
 # install under Wine in a fresh prefix, then shows what it installed.
 #   scripts/demo.sh [EDITION [FOLDER]]     EDITION 0 (Server, default) or 1 (Client)
 set -euo pipefail
+. "$(dirname "$0")/tmpdir.sh"
 cd "$(dirname "$0")/.."
 edition=${1:-0}
 folder=${2:-'C:\tidyKiosk\Filter Server'}

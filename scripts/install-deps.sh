@@ -2,6 +2,7 @@
 # Installs every Debian 12 package the build, the demo and the tests need. Quick when
 # everything is there already.
 set -euo pipefail
+. "$(dirname "$0")/tmpdir.sh"
 
 packages=(
     cmake make g++ libgtest-dev zlib1g-dev

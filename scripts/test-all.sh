@@ -2,6 +2,7 @@
 # Runs every test: the native unit tests, then the Windows-side and end-to-end tests
 # under Wine. Installs what it needs first.
 set -euo pipefail
+. "$(dirname "$0")/tmpdir.sh"
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset host
