@@ -96,6 +96,7 @@ tk_wine_setup() {
                     >"$root/unavailable"
                 if [ "${TK_WINE_REQUIRED:-0}" = 1 ]; then
                     echo "wine-lib: Wine does not work on this machine" >&2
+                    tk_wine_teardown "$root"
                     return 1
                 fi
                 echo "wine-lib: WINE DOES NOT WORK HERE: the Windows-side tests will be skipped" >&2
