@@ -10,6 +10,7 @@ enum class ExitStatus : int {
     InstalledIncomplete = 3,  // installed, but some steps did not complete
     WizardQuit = 4,           // the user quit the wizard before the install completed
     AlreadyRunning = 5,       // another setup window is open; nothing was done
+    FailedUnexpectedly = 6,   // the program itself failed (a crash); the install did not finish
 };
 
 }  // namespace tk::app

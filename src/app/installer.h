@@ -1,7 +1,13 @@
 #pragma once
 // TtkInstaller: the one installer window. It owns the wizard's controls, applies the
 // wizard model to them and forwards their clicks to it, and offers the install operations;
-// each operation forwards to the install layer.
+// each operation forwards to the install layer. Its members are defined by concern:
+//   installer_window.cpp    the window and its controls, built from the definition table
+//   pictures.cpp            the welcome page's pictures and the logo's place
+//   installer_messages.cpp  messages, commands, keyboard and focus
+//   installer_events.cpp    the wizard's event handlers, finish and quit
+//   installer_install.cpp   FormCreate's silent path, the install forwarders, progress page
+//   installer_status.cpp    reported errors and the exit status
 #include <windows.h>
 
 #include <map>
@@ -17,6 +23,7 @@
 
 namespace tk::app {
 
+class Pictures;
 // The Win32 implementations of the platform interfaces, owned for the whole run.
 struct PlatformServices;
 
@@ -44,6 +51,9 @@ public:
     void FormCreate();
     void FormShow();
     bool FormCloseQuery();
+    // Log-off or shutdown: in the wizard an attempt to close like any other, allowed only
+    // when the quit question is answered Yes; always refused by a silent run.
+    bool EndSessionQuery();
     void FormResize();
     void Button1Click();
     void Button2Click(int tag);
@@ -85,13 +95,14 @@ private:
     HWND ControlWindow(int id) const;
     void DrawPicture(const DRAWITEMSTRUCT& item);
 
-    struct Resources;  // fonts and pictures
+    struct Fonts;
 
     install::InstallState& state_;
     PlatformServices& platform_;
     std::vector<std::string> arguments_;
     WizardModel model_;
-    std::unique_ptr<Resources> resources_;
+    std::unique_ptr<Fonts> fonts_;
+    std::unique_ptr<Pictures> pictures_;
     HWND window_ = nullptr;
     std::map<int, HWND> controls_;  // by control id
     HWND progressBar_ = nullptr;    // JvXPProgressBar1

@@ -3,23 +3,23 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/crash_guard.h"
 #include "app/installer.h"
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 
-#include <cstdlib>
-
-// An exception that escapes every handler ends the program at once. The library's own
-// verbose handler would bring a whole symbol demangler into the program for a message
-// that a GUI program cannot show anyway.
+// An exception that escapes every handler ends the program through the crash handlers.
+// The library's own verbose handler would bring a whole symbol demangler into the program
+// for a message that a GUI program cannot show anyway.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
-    std::abort();
+    tk::app::EndUnexpectedly("an exception that nothing handled");
 }
 }  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tk;
+    app::InstallCrashHandlers(true);  // quiet until the mode is known
     std::vector<std::string> arguments = app::SplitCommandLine(::GetCommandLineA());
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());  // the program itself
@@ -28,6 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const app::SilentRequest request = app::EvaluateSilentRule(arguments);
     state.silent = request.silent;
     state.silentFolderArgument = request.folder;
+    app::InstallCrashHandlers(state.silent);
 
     if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
         app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",

@@ -162,6 +162,10 @@ void WizardModel::AcceptClicked(bool checked) {
 
 void WizardModel::EditionClicked(int tag) {
     const auto edition = static_cast<install::EditionCode>(tag);
+    const int clicked = edition == install::kServerEdition ? kRadioButton1 : kRadioButton2;
+    if (At(clicked).checked) {
+        return;  // the edition stays, and so does a folder chosen with Browse
+    }
     At(kRadioButton1).checked = edition == install::kServerEdition;
     At(kRadioButton2).checked = edition == install::kClientEdition;
     state_.installFolder.clear();  // the folder page offers the new edition's default

@@ -13,6 +13,11 @@ std::string LongPathOf(platform::Files& files, const std::string& path) {
     return length >= 1 && length <= kBuffer ? longPath : path;
 }
 
+std::string SilentInstallFolder(platform::Files& files, const std::string& argument) {
+    const std::string full = argument.empty() ? std::string() : files.FullPathName(argument);
+    return LongPathOf(files, full.empty() ? argument : full);
+}
+
 InstallSequence::InstallSequence(InstallState& state, platform::Files& files,
                                  platform::Resources& resources, platform::System& system,
                                  platform::ProgressView& view, InstallSteps& steps)
@@ -97,8 +102,9 @@ InstallOutcome InstallSequence::Run() {
     extractor_.StepProgress();
     ShowStatus(texts::kPreparingFolders);
 
-    std::string installFolder =
-        state_.silent ? LongPathOf(files_, state_.silentFolderArgument) : state_.installFolder;
+    std::string installFolder = state_.silent
+                                    ? SilentInstallFolder(files_, state_.silentFolderArgument)
+                                    : state_.installFolder;
     if (installFolder.empty()) {
         return InstallOutcome::NoInstallFolder;
     }

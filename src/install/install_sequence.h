@@ -37,6 +37,11 @@ inline constexpr int kProgressMaximum = 24;
 // characters.
 std::string LongPathOf(platform::Files& files, const std::string& path);
 
+// The install folder of a silent run: the third argument made a full path against the
+// current folder (so that a relative folder never reaches the registry, the shortcuts or
+// the helper's command line), then its long form.
+std::string SilentInstallFolder(platform::Files& files, const std::string& argument);
+
 class InstallSequence {
 public:
     InstallSequence(InstallState& state, platform::Files& files, platform::Resources& resources,

@@ -43,6 +43,9 @@ public:
     // raw return value (0 also when the service is missing) and the text.
     virtual std::uint32_t LongPathName(const std::string& path, std::uint32_t bufferSize,
                                        std::string& longPath) = 0;
+    // GetFullPathNameA: the path made absolute against the current folder and drive; empty
+    // when the system cannot.
+    virtual std::string FullPathName(const std::string& path) = 0;
 };
 
 }  // namespace tk::platform

@@ -38,4 +38,22 @@ tk_check "the silent install wrote the server program" test -f "$(tk_wine_unix_p
 
 quit_wizard
 wait "$wizard"
+
+# A relative silent folder, from a deployment batch that changes folder first: everything
+# the install writes names the full folder.
+work=$(tk_wine_unix_path 'C:\Work')
+mkdir -p "$work"
+printf '@echo off\r\ncd /d C:\\Work\r\nstart /wait C:\\setup\\tidykiosk_filter_v3.exe -silent 0 Filter\r\necho status %%errorlevel%%\r\n' \
+    >"$work/deploy.bat"
+rm -f "$TK_TEMP_UNIX/tidykiosk-standin.log"
+out=$(wine cmd /c 'C:\Work\deploy.bat' </dev/null 2>/dev/null | tr -d '\r')
+tk_check_eq "relative folder: exit status" "status 0" "$out"
+tk_check "relative folder: installed under the batch's folder" test -f "$work/Filter/fltsrv.exe"
+tk_check_eq "relative folder: the start-up value names the full path" 'C:\Work\Filter\fltsrv.exe' \
+    "$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v fltsrv </dev/null 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *fltsrv *REG_[A-Z_]* *//p')"
+for _ in $(seq 1 50); do tk_standin_log | grep -q $'^_fltw\.exe\t' && break; sleep 0.1; done
+# (Every part of C:\Work\Filter\plugin\_kfilter.dll is short already, so its short form is itself.)
+tk_check "relative folder: the helper was given the full library path" \
+    grep -qF 'C:\Work\Filter\plugin\_kfilter.dll' <<<"$(tk_standin_log | grep $'^_fltw\.exe\t')"
 tk_e2e_finish

@@ -61,4 +61,20 @@ tk_check_eq "reinstall: only the language key is reset" \
     "$(printf '[Settings]\r\nLang=english.lng\r\nPort=8080\r\n')" \
     "$(cat "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')")"
 
+# Close requests while a silent install runs (taskkill without /F, a deployment tool that
+# timed out): a second process posts WM_CLOSE every millisecond from the moment the window
+# exists and asks whether the session may end. Nothing shows, the install runs to its end.
+tk_window pester tkInstaller 20000 >"$WINEPREFIX/pester.out" &
+pester=$!
+tk_run_setup -silent 0 'C:\Pestered'
+wait "$pester"
+tk_check_eq "close requests: nothing became visible" 0 "$?"
+tk_check_eq "close requests: exit status 0" 0 "$TK_STATUS"
+tk_check "close requests: they were sent ($(cat "$WINEPREFIX/pester.out"))" \
+    grep -qE '^closes [1-9]' "$WINEPREFIX/pester.out"
+tk_check "close requests: the session's end was never allowed during the install" \
+    grep -q 'allowed 0$' "$WINEPREFIX/pester.out"
+tk_check "close requests: the last file was installed" \
+    cmp -s "$(tk_payload_input language/english.ini)" "$(tk_wine_unix_path 'C:\Pestered\language\english.ini')"
+
 tk_e2e_finish

@@ -171,6 +171,16 @@ TEST_F(InstallSequenceTest, SilentModeUsesTheLongFormOfTheThirdArgument) {
     state.silentFolderArgument = "C:\\New Folder";
     ASSERT_EQ(Run(), InstallOutcome::Completed);
     EXPECT_EQ(state.installFolder, "C:\\New Folder\\");
+
+    // A relative folder is taken from the current folder before anything sees it.
+    log.clear();
+    files.currentFolder = "D:\\Deploy\\";
+    state.silentFolderArgument = "Filter";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(state.installFolder, "D:\\Deploy\\Filter\\");
+    EXPECT_EQ(Matching("MakeShortcuts"),
+              (std::vector<std::string>{
+                  "MakeShortcuts D:\\Deploy\\Filter\\fltsrv.exe | tidyKiosk Filter Server"}));
 }
 
 TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {

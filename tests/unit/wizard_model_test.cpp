@@ -221,9 +221,13 @@ TEST_F(WizardModelTest, BackAndNextKeepTheFolderShown) {
     EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
 }
 
-TEST_F(WizardModelTest, ChangingTheEditionAfterBrowseResetsToItsDefault) {
+TEST_F(WizardModelTest, OnlyAChangeOfEditionAfterBrowseResetsToItsDefault) {
     WalkTo(3);
     model.BrowseChose("D:\\");
+    model.ButtonClick(kBackTag);
+    model.EditionClicked(0);  // the edition already ticked
+    model.ButtonClick(kNextTag);
+    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
     model.ButtonClick(kBackTag);
     model.EditionClicked(1);
     model.ButtonClick(kNextTag);

@@ -147,4 +147,17 @@ std::uint32_t Win32Files::LongPathName(const std::string& path, std::uint32_t bu
     return length;
 }
 
+std::string Win32Files::FullPathName(const std::string& path) {
+    std::vector<char> buffer(MAX_PATH + 1, '\0');
+    DWORD length =
+        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length >= buffer.size()) {  // too small: the length asked for includes the NUL
+        buffer.assign(length + 1, '\0');
+        length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                                    nullptr);
+    }
+    return length == 0 || length >= buffer.size() ? std::string()
+                                                  : std::string(buffer.data(), length);
+}
+
 }  // namespace tk::platform::win32

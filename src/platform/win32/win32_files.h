@@ -19,6 +19,7 @@ public:
                                 std::string& shortPath) override;
     std::uint32_t LongPathName(const std::string& path, std::uint32_t bufferSize,
                                std::string& longPath) override;
+    std::string FullPathName(const std::string& path) override;
 };
 
 }  // namespace tk::platform::win32

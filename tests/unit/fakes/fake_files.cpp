@@ -147,4 +147,12 @@ std::uint32_t FakeFiles::LongPathName(const std::string& path, std::uint32_t buf
     return AnswerName(longNames, path, true, bufferSize, longPath);
 }
 
+// Enough of GetFullPathNameA for the installer's use: "X:\..." and "\\server\..." stay,
+// anything else is taken from the current folder.
+std::string FakeFiles::FullPathName(const std::string& path) {
+    const bool absolute =
+        (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+    return absolute ? path : currentFolder + path;
+}
+
 }  // namespace tk::fakes

@@ -23,6 +23,7 @@ public:
     std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> profiles;
     std::map<std::string, std::string> shortNames;  // long path -> short path
     std::map<std::string, std::string> longNames;   // path -> long path
+    std::string currentFolder = "C:\\";             // relative paths are taken from here
     std::vector<std::string>* log = nullptr;        // shared call log, when set
 
     static std::string Normal(std::string path);
@@ -43,6 +44,7 @@ public:
                                 std::string& shortPath) override;
     std::uint32_t LongPathName(const std::string& path, std::uint32_t bufferSize,
                                std::string& longPath) override;
+    std::string FullPathName(const std::string& path) override;
 
 private:
     void Log(const std::string& entry);

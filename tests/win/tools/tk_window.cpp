@@ -5,6 +5,11 @@
 //   tk_window dialog-text TITLE TIMEOUT_MS        print the text of the message box TITLE
 //   tk_window click-dialog TITLE BUTTON_ID        press a button of the message box TITLE
 //   tk_window close CLASS                         ask the window of CLASS to close
+//   tk_window pester CLASS TIMEOUT_MS             from the moment a window of CLASS exists
+//                                                 (hidden or not) until it is gone, post
+//                                                 WM_CLOSE every millisecond and ask whether
+//                                                 the session may end; exit 1 if anything
+//                                                 became visible, print what was sent
 #include <windows.h>
 
 #include <cstdio>
@@ -97,6 +102,32 @@ int main(int argc, char** argv) {
         }
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
+    }
+    if (command == "pester" && argc == 4) {
+        const DWORD timeout = std::strtoul(argv[3], nullptr, 10);
+        const DWORD start = ::GetTickCount();
+        HWND window = nullptr;
+        while (window == nullptr && ::GetTickCount() - start < timeout) {
+            window = ::FindWindowA(argv[2], nullptr);
+        }
+        unsigned closes = 0, refused = 0, allowed = 0;
+        while (window != nullptr && ::IsWindow(window) && ::GetTickCount() - start < timeout) {
+            if (::IsWindowVisible(window) || FindVisibleDialog(nullptr)) {
+                std::printf("a window became visible\n");
+                return 1;
+            }
+            if (::PostMessageA(window, WM_CLOSE, 0, 0)) {
+                ++closes;
+            }
+            DWORD_PTR answer = 0;
+            if (closes % 50 == 1 && ::SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0,
+                                                          SMTO_ABORTIFHUNG, 200, &answer)) {
+                ++(answer != 0 ? allowed : refused);
+            }
+            ::Sleep(1);
+        }
+        std::printf("closes %u, end-session refused %u, allowed %u\n", closes, refused, allowed);
+        return window == nullptr ? 1 : 0;
     }
     std::fprintf(stderr, "tk_window: unknown command %s\n", command.c_str());
     return 2;

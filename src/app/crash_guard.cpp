@@ -1,0 +1,122 @@
+#include "app/crash_guard.h"
+
+#include <windows.h>
+
+#include <csignal>
+#include <cstdint>
+#include <exception>
+#include <string_view>
+
+#include "app/console.h"
+#include "app/exit_status.h"
+
+namespace tk::app {
+namespace {
+
+constexpr std::string_view kUnexpectedEnd = "The setup program failed unexpectedly";
+volatile LONG silentMode = 1;
+volatile LONG ending = 0;
+
+// The line is put together without the heap, which may be what failed.
+class FixedLine {
+public:
+    void Append(std::string_view text) {
+        for (const char c : text) {
+            if (length_ + 3 < sizeof text_) {
+                text_[length_++] = c;
+            }
+        }
+    }
+    void AppendHex(unsigned long value) {
+        char digits[11] = "0x00000000";
+        for (int i = 9; i >= 2; --i, value >>= 4) {
+            digits[i] = "0123456789ABCDEF"[value & 0xF];
+        }
+        Append(digits);
+    }
+    std::string_view Line() {
+        text_[length_] = '\r';
+        text_[length_ + 1] = '\n';
+        return {text_, length_ + 2};
+    }
+    const char* Text() {
+        text_[length_] = '\0';
+        return text_;
+    }
+
+private:
+    char text_[512] = {};
+    std::size_t length_ = 0;
+};
+
+void OnTerminate() {
+    const char* detail = "an exception that nothing handled";
+    if (const std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& error) {
+            detail = error.what();
+        } catch (...) {
+        }
+    }
+    EndUnexpectedly(detail);
+}
+
+LONG WINAPI OnFault(EXCEPTION_POINTERS* info) {
+    FixedLine detail;
+    detail.Append("exception ");
+    detail.AppendHex(info != nullptr && info->ExceptionRecord != nullptr
+                         ? info->ExceptionRecord->ExceptionCode
+                         : 0);
+    detail.Append(" at ");
+    detail.AppendHex(info != nullptr && info->ExceptionRecord != nullptr
+                         ? static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(
+                               info->ExceptionRecord->ExceptionAddress))
+                         : 0);
+    EndUnexpectedly(detail.Text());
+}
+
+void OnAbort(int) {
+    EndUnexpectedly("abort");
+}
+
+}  // namespace
+
+void InstallCrashHandlers(bool silent) {
+    ::InterlockedExchange(&silentMode, silent ? 1 : 0);
+    std::set_terminate(&OnTerminate);
+    ::SetUnhandledExceptionFilter(&OnFault);
+    std::signal(SIGABRT, &OnAbort);
+    // No fault box of the system's, ever: the filter above reports. Silent: no "insert a
+    // disk" or "file not found" boxes either.
+    UINT mode = SEM_NOGPFAULTERRORBOX;
+    if (silent) {
+        mode |= SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    }
+    ::SetErrorMode(::SetErrorMode(mode) | mode);
+}
+
+void EndUnexpectedly(const char* detail) {
+    const auto status = static_cast<UINT>(ExitStatus::FailedUnexpectedly);
+    if (::InterlockedExchange(&ending, 1) != 0) {
+        ::TerminateProcess(::GetCurrentProcess(), status);  // a second failure while ending
+    }
+    FixedLine line;
+    line.Append(kUnexpectedEnd);
+    line.Append(": ");
+    line.Append(detail != nullptr ? detail : "");
+    if (silentMode != 0) {
+        FixedLine console;
+        console.Append("tidykiosk_filter_v3: ");
+        console.Append(line.Text());
+        WriteToParentConsole(console.Line());
+    } else {
+        ::MessageBoxA(nullptr, line.Text(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    }
+    ::TerminateProcess(::GetCurrentProcess(), status);
+    for (;;) {
+        ::Sleep(INFINITE);  // TerminateProcess does not return for the own process
+    }
+}
+
+}  // namespace tk::app

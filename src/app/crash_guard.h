@@ -1,0 +1,17 @@
+#pragma once
+// The last resort. However the program ends unexpectedly (a C++ exception that no handler
+// took, a fault such as an access violation, abort()), it ends with the one exit status
+// that says so, never with a status that could read as a result of the install. In silent
+// mode nothing shows a window: one line goes to the parent console instead.
+namespace tk::app {
+
+// Installs the handlers for the rest of the process. Call it first with `silent` true
+// (nothing is known yet, so nothing may be shown), and again once the mode is known.
+// Silent also keeps the system's own error-reporting and critical-error boxes away.
+void InstallCrashHandlers(bool silent);
+
+// Ends the process at once with the status for an unexpected end, after the one line on
+// the console (silent) or a message box (wizard). `detail` says what happened.
+[[noreturn]] void EndUnexpectedly(const char* detail);
+
+}  // namespace tk::app

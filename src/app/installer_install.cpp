@@ -1,0 +1,134 @@
+// The install operations of the window: the silent path of FormCreate, the install
+// sequence and its steps, each a short forwarder into the install layer, and the progress
+// page that the sequence drives.
+#include "app/installer.h"
+
+#include <commctrl.h>
+
+#include <functional>
+
+#include "app/platform_services.h"
+#include "install/compatibility_layer.h"
+#include "install/folder_access.h"
+#include "install/registry_entries.h"
+#include "install/shortcuts.h"
+#include "provider/calmwall.h"
+
+namespace tk::app {
+
+void TtkInstaller::FormCreate() {
+    const std::function<void()> steps[] = {
+        [this] { SetCompatibilityLayer(); },
+        [this] {
+            // Tabs hidden, page 0, app name, caption, page index, version panel, texts and
+            // the application's title.
+            model_.Start();
+            Apply();
+        },
+        [this] {
+            if (!state_.silent) {
+                return;
+            }
+            try {
+                // The edition was checked to be "0" or "1" by the silent rule.
+                state_.edition = static_cast<install::EditionCode>(arguments_.at(1) == "1");
+                state_.installFolder =
+                    install::SilentInstallFolder(platform_.files, arguments_.at(2));
+                RunInstallSequence();
+            } catch (...) {
+                FinishOperation();
+                throw;
+            }
+            FinishOperation();
+        },
+        [this] {
+            model_.FillPlaceholders();
+            Apply();
+        },
+    };
+    // An error ends only the step it came from: the window is always fully built.
+    for (const auto& step : steps) {
+        try {
+            step();
+        } catch (const std::exception& error) {
+            ReportError(error.what());
+        }
+    }
+}
+
+void TtkInstaller::SetCompatibilityLayer() {
+    install::SetCompatibilityLayer(platform_.registry, platform_.system);
+}
+
+void TtkInstaller::RunInstallSequence() {
+    install::InstallSequence sequence(state_, platform_.files, platform_.resources,
+                                      platform_.system, *this, *this);
+    installRan_ = true;
+    try {
+        outcome_ = sequence.Run();
+    } catch (...) {
+        // Whatever stopped the sequence, the install did not complete.
+        installStopped_ = true;
+        throw;
+    }
+}
+
+bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
+                                   const std::string& installFolder) {
+    return install::FolderAccess(platform_.files, platform_.security, platform_.shell,
+                                 platform_.system)
+        .SetFolderAccess(dataFolder, installFolder);
+}
+
+bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::string& libraryPath) {
+    provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
+                                   {platform_.files, platform_.system, platform_.shell,
+                                    platform_.catalogue, platform_.hiddenWindows});
+    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
+}
+
+bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
+    return install::ShortcutMaker(platform_.shell, platform_.files)
+        .MakeShortcuts(targetPath, linkName);
+}
+
+bool TtkInstaller::WriteRegistryEntries() {
+    return install::WriteRegistryEntries(platform_.registry, platform_.system, state_.edition,
+                                         state_.installFolder);
+}
+
+void TtkInstaller::SetProgressMax(int maximum) {
+    progressMax_ = maximum;
+    ::SendMessageW(progressBar_, PBM_SETRANGE32, 0, maximum);
+}
+
+int TtkInstaller::ProgressMax() {
+    return progressMax_;
+}
+
+void TtkInstaller::SetProgressPosition(int position) {
+    progressPosition_ = position;
+    ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int TtkInstaller::ProgressPosition() {
+    return progressPosition_;
+}
+
+void TtkInstaller::SetStatusText(const std::string& text) {
+    model_.SetText(LabelId(23), text);
+    Apply();
+}
+
+void TtkInstaller::SetCurrentFileText(const std::string& text) {
+    model_.SetText(kEdit2, text);
+    Apply();
+}
+
+void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption) {
+    completed_ = true;
+    model_.Complete(completedText, runCaption);
+    Apply();
+}
+
+}  // namespace tk::app

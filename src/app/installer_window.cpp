@@ -1,0 +1,302 @@
+// The installer window built from its definition table: the window class, the pages and
+// every control, and applying the wizard model to them.
+#include "app/installer.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/pictures.h"
+#include "app/platform_services.h"
+#include "app/ui_text.h"
+#include "install/catalogue.h"
+#include "platform/win32/unique_handle.h"
+
+namespace tk::app {
+namespace {
+
+// COM lives for the whole run of the installer module: initialised before the entry
+// point's own code runs, uninitialised when the module is finalised at exit.
+struct ComApartment {
+    ComApartment() { ::CoInitialize(nullptr); }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+const ComApartment comApartment;
+
+constexpr wchar_t kPageClassName[] = L"tkPage";
+
+struct FontTraits {
+    using Type = HFONT;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type font) { ::DeleteObject(font); }
+};
+using Font = platform::win32::UniqueHandle<FontTraits>;
+
+Font MakeFont(int points, bool bold) {
+    const HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    return Font(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              FromCp1254(std::string(kFontFace)).c_str()));
+}
+
+// The page control and its tab sheets: containers that paint their background and pass
+// their children's notifications on to the installer window.
+LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_NEXTDLGCTL:  // Tab and Enter in the agreement
+        case DM_GETDEFID:
+        case WM_CLOSE:  // Esc in the agreement; a page never closes by itself
+            return ::SendMessageW(::GetAncestor(page, GA_ROOT), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            const auto flags = static_cast<std::uint32_t>(::GetWindowLongPtrW(page, GWLP_USERDATA));
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            RECT client{};
+            ::GetClientRect(page, &client);
+            ::FillRect(
+                dc, &client,
+                ::GetSysColorBrush((flags & kWhitePage) != 0 ? COLOR_WINDOW : COLOR_BTNFACE));
+            if ((flags & kHeaderBand) != 0) {
+                RECT band{client.left, client.top, client.right, kHeaderBandHeight};
+                ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_WINDOW));
+                RECT line{client.left, kHeaderBandHeight, client.right, kHeaderBandHeight + 2};
+                ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+            }
+            return 1;
+        }
+        default:
+            return ::DefWindowProcW(page, message, wParam, lParam);
+    }
+}
+
+struct WindowClass {
+    const wchar_t* name;
+    unsigned long style;
+    unsigned long extendedStyle;
+};
+
+constexpr unsigned long Style(long style) {
+    return static_cast<unsigned long>(style);
+}
+
+WindowClass ClassOf(const ControlDef& control) {
+    const auto flag = [&](std::uint32_t which, long style) {
+        return (control.flags & which) != 0 ? Style(style) : 0ul;
+    };
+    switch (control.kind) {
+        case ControlKind::PageControl:
+        case ControlKind::TabSheet:
+            return {kPageClassName, Style(WS_CLIPCHILDREN | WS_CLIPSIBLINGS), WS_EX_CONTROLPARENT};
+        case ControlKind::Panel:
+            return {L"STATIC", Style(SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX), 0};
+        case ControlKind::Label:
+            return {L"STATIC", Style(SS_LEFT) | flag(kNoPrefix, SS_NOPREFIX), 0};
+        case ControlKind::Button:
+            return {L"BUTTON", Style(WS_TABSTOP) | flag(kDefaultButton, BS_DEFPUSHBUTTON), 0};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", Style(WS_TABSTOP | BS_AUTOCHECKBOX), 0};
+        case ControlKind::RadioButton:
+            return {L"BUTTON",
+                    Style(BS_AUTORADIOBUTTON) | flag(kFirstInGroup, WS_GROUP | WS_TABSTOP), 0};
+        case ControlKind::Edit:
+            return {L"EDIT", Style(WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL), WS_EX_CLIENTEDGE};
+        case ControlKind::Memo:
+            return {L"EDIT", Style(WS_TABSTOP | ES_MULTILINE | ES_READONLY | WS_VSCROLL),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Picture:
+            return {L"STATIC", Style(SS_OWNERDRAW), 0};
+        case ControlKind::ProgressBar:
+            return {PROGRESS_CLASSW, 0, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+bool HasText(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Panel:
+        case ControlKind::Label:
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton:
+        case ControlKind::Edit:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+// The three fonts of the window definition.
+struct TtkInstaller::Fonts {
+    Font normal = MakeFont(kFontPoints, false);
+    Font bold = MakeFont(kFontPoints, true);
+    Font title = MakeFont(kTitleFontPoints, true);
+
+    HFONT FontOf(const ControlDef& control) const {
+        if ((control.flags & kLargeBold) != 0) {
+            return title.get();
+        }
+        return (control.flags & kBold) != 0 ? bold.get() : normal.get();
+    }
+};
+
+TtkInstaller::TtkInstaller(install::InstallState& state, PlatformServices& platform,
+                           std::vector<std::string> arguments)
+    : state_(state),
+      platform_(platform),
+      arguments_(std::move(arguments)),
+      model_(state, platform.shell) {}
+
+TtkInstaller::~TtkInstaller() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+std::string TtkInstaller::Caption() const {
+    return std::string(install::kGenericAppName) + std::string(texts::kCaptionSuffix);
+}
+
+bool TtkInstaller::Create() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TtkInstaller::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = L"tkInstaller";
+    ::RegisterClassExW(&windowClass);
+
+    WNDCLASSEXW pageClass{};
+    pageClass.cbSize = sizeof pageClass;
+    pageClass.lpfnWndProc = &PageProc;
+    pageClass.hInstance = instance;
+    pageClass.hCursor = windowClass.hCursor;
+    pageClass.lpszClassName = kPageClassName;
+    ::RegisterClassExW(&pageClass);
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT bounds{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&bounds, style, FALSE, WS_EX_CONTROLPARENT);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, L"tkInstaller", L"", style, left, top, width,
+                                height, nullptr, nullptr, instance, this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    CreateControls();
+    FormCreate();
+    return true;
+}
+
+// Builds every control of the window definition, in its order: that order is also the
+// order in which Tab visits them.
+void TtkInstaller::CreateControls() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    fonts_ = std::make_unique<Fonts>();
+    pictures_ = std::make_unique<Pictures>(platform_.resources);
+    for (const ControlDef& control : WindowDefinition()) {
+        const WindowClass cls = ClassOf(control);
+        const HWND parent = control.parent == 0 ? window_ : ControlWindow(control.parent);
+        const DWORD visible = (control.flags & kHidden) != 0 ? 0 : WS_VISIBLE;
+        const HWND created = ::CreateWindowExW(
+            cls.extendedStyle, cls.name, FromCp1254(std::string(control.text)).c_str(),
+            WS_CHILD | visible | cls.style, control.left, control.top, control.width,
+            control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            instance, nullptr);
+        if (created == nullptr) {
+            continue;
+        }
+        ::SetWindowPos(created, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowLongPtrW(created, GWLP_USERDATA, static_cast<LONG_PTR>(control.flags));
+        ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->FontOf(control)),
+                       FALSE);
+        controls_[control.id] = created;
+    }
+    // The page control reaches under the buttons; that strip belongs to them.
+    const ControlDef* pageControl = FindControl(kPageControl1);
+    ::SetWindowRgn(ControlWindow(kPageControl1),
+                   ::CreateRectRgn(0, 0, pageControl->width, kButtonTop - pageControl->top), FALSE);
+    if (const auto agreement = platform_.resources.RawData(kAgreementResource)) {
+        SetControlText(ControlWindow(kMemo1), std::string(agreement->begin(), agreement->end()));
+    }
+    progressBar_ = ControlWindow(kJvXPProgressBar1);
+    nextButton_ = ControlWindow(kButton2);
+    FormResize();
+}
+
+HWND TtkInstaller::ControlWindow(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void TtkInstaller::Apply() {
+    for (const ControlDef& control : WindowDefinition()) {
+        const HWND window = ControlWindow(control.id);
+        if (window == nullptr) {
+            continue;
+        }
+        const ControlState& wanted = model_.Control(control.id);
+        if (HasText(control.kind)) {
+            // The folder page's field and the summary's location show a folder path.
+            const bool path = control.id == kEdit1 || control.id == LabelId(18);
+            const std::wstring text =
+                path ? FromSystemCodePage(wanted.text) : FromCp1254(wanted.text);
+            if (WindowText(window) != text) {
+                ::SetWindowTextW(window, text.c_str());
+            }
+        }
+        if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
+            const WPARAM check = wanted.checked ? BST_CHECKED : BST_UNCHECKED;
+            if (static_cast<WPARAM>(::SendMessageW(window, BM_GETCHECK, 0, 0)) != check) {
+                ::SendMessageW(window, BM_SETCHECK, check, 0);
+            }
+        }
+        if ((::IsWindowEnabled(window) != FALSE) != wanted.enabled) {
+            ::EnableWindow(window, wanted.enabled ? TRUE : FALSE);
+        }
+        const bool visible = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (visible != wanted.visible) {
+            ::ShowWindow(window, wanted.visible ? SW_SHOWNA : SW_HIDE);
+        }
+    }
+    const std::wstring caption = FromCp1254(model_.Caption());
+    if (WindowText(window_) != caption) {
+        ::SetWindowTextW(window_, caption.c_str());  // also the taskbar's text
+    }
+    KeepFocusUsable();
+}
+
+void TtkInstaller::Show() {
+    ::ShowWindow(window_, SW_SHOWNORMAL);
+    ::UpdateWindow(window_);
+    FormShow();
+}
+
+void TtkInstaller::FormShow() {
+    ::SetFocus(nextButton_);
+}
+
+}  // namespace tk::app

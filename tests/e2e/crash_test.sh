@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# However the program fails unexpectedly, it ends with status 6 ("failed unexpectedly"),
+# never with a status that reads as a result; silent: no box of any kind, one console line.
+# tk_crash installs the setup program's own crash handlers, then throws, faults or aborts.
+. "$(dirname "$0")/e2e-lib.sh"
+tk_e2e_prefix
+
+for how in throw fault abort; do
+    tk_window watch-hidden tkNoSuchClass 4000 >/dev/null &
+    watcher=$!
+    wine "$TK_BUILD_DIR/test-tools/tk_crash.exe" silent "$how" </dev/null >"$WINEPREFIX/$how.out" 2>&1
+    status=$?
+    wait "$watcher"
+    tk_check_eq "silent $how: no window or box" 0 "$?"
+    tk_check_eq "silent $how: exit status 6" 6 "$status"
+    tk_check_eq "silent $how: one line on the console" 1 \
+        "$(grep -c '^tidykiosk_filter_v3: The setup program failed unexpectedly: ' "$WINEPREFIX/$how.out")"
+done
+tk_check "silent throw: the line names the exception" grep -q 'thrown on purpose' "$WINEPREFIX/throw.out"
+tk_check "silent fault: the line names the access violation" grep -q 'exception 0xC0000005' "$WINEPREFIX/fault.out"
+
+# The wizard tells the person, and still ends with status 6 once the box is closed.
+wine "$TK_BUILD_DIR/test-tools/tk_crash.exe" wizard fault </dev/null >/dev/null 2>&1 &
+crashed=$!
+text=$(tk_window dialog-text Error 15000)
+tk_check "wizard fault: a box says so" grep -q 'The setup program failed unexpectedly' <<<"$text"
+tk_window click-dialog Error 1 >/dev/null
+wait "$crashed"
+tk_check_eq "wizard fault: exit status 6" 6 "$?"
+
+tk_e2e_finish
