@@ -2,7 +2,8 @@
 # Benchmarks on one warm Wine prefix:
 #  1. a silent Server install as a whole process, against a trivial program (the
 #     difference is the install's own cost; Wine's start-up cancels out);
-#  2. the installer's inflation against plain zlib uncompress on the same stream;
+#  2. the installer's inflation against plain zlib uncompress on the same stream, and the
+#     damage check that runs before anything is written;
 #  3. the program's size without its compressed payload.
 #   scripts/benchmark.sh [RUNS]
 set -euo pipefail

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "install/inflate.h"
 #include "install/paths.h"
@@ -22,6 +24,33 @@ std::optional<std::string_view> Lookup(std::span<const PayloadEntry> list, int i
 // These two files are stored as they are, never inflated.
 bool IsRawName(const std::string& relativePath) {
     return relativePath == "datax\\autoset.dat" || relativePath == "datax\\mred.dat";
+}
+
+struct Placement {
+    std::string path;  // relative, markers removed
+    bool inDataFolder = false;
+};
+
+// Where this edition installs a catalogue entry, or nothing when it does not install it.
+std::optional<Placement> Place(std::string entry, EditionCode edition) {
+    const bool forClient = !entry.empty() && entry.front() == '+';
+    if (edition == kClientEdition && !forClient) {
+        return std::nullopt;
+    }
+    if (forClient) {
+        entry.erase(0, 1);
+    }
+    const bool inDataFolder = !entry.empty() && entry.front() == '-';
+    if (inDataFolder) {
+        entry.erase(0, 1);
+    }
+    return Placement{std::move(entry), inDataFolder};
+}
+
+// A stream that announces itself as zlib but does not inflate whole is damage; stored
+// bytes without that header are a raw payload.
+bool IsDamaged(std::span<const std::uint8_t> bytes) {
+    return HasZlibHeader(bytes) && !InflatesCompletely(bytes);
 }
 
 }  // namespace
@@ -49,20 +78,34 @@ ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& insta
     if (!found) {
         return ExtractOutcome::Failed;
     }
-    std::string entry(*found);
-    const bool forClient = !entry.empty() && entry.front() == '+';
-    if (edition == kClientEdition && !forClient) {
+    const auto placed = Place(std::string(*found), edition);
+    if (!placed) {
         return ExtractOutcome::NotForEdition;
     }
-    if (forClient) {
-        entry.erase(0, 1);
+    return WriteResource(id, placed->path, placed->inDataFolder ? dataFolder : installFolder);
+}
+
+bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
+    std::vector<std::pair<int, std::string>> streams;
+    for (const PayloadEntry& entry : catalogue_) {
+        if (auto placed = Place(std::string(entry.entry), edition)) {
+            streams.emplace_back(entry.id, std::move(placed->path));
+        }
     }
-    const std::string* base = &installFolder;
-    if (!entry.empty() && entry.front() == '-') {
-        entry.erase(0, 1);
-        base = &dataFolder;
+    if (edition == kClientEdition) {
+        for (const PayloadEntry& language : clientLanguages_) {
+            streams.emplace_back(language.id, std::string(language.entry));
+        }
     }
-    return WriteResource(id, entry, *base);
+    for (const auto& [id, path] : streams) {
+        view_.ProcessMessages();
+        const auto raw = resources_.RawData(id);
+        // A missing resource fails its own file later; raw names are never inflated.
+        if (raw && !IsRawName(path) && IsDamaged(*raw)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
@@ -78,28 +121,37 @@ ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string
 ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relativePath,
                                                const std::string& base) {
     const std::string target = base + relativePath;
-    const std::string folder = FolderOf(target);
-    if (!folder.empty() && !files_.DirectoryExists(folder)) {
-        files_.MakeDirectories(folder);  // a failure shows when the file is written
-    }
-    view_.SetCurrentFileText(FileNameOf(target));
-    view_.ProcessMessages();
+    // Whatever goes wrong with this one file (memory while inflating, an exception from a
+    // platform call) fails this file only.
+    try {
+        const std::string folder = FolderOf(target);
+        if (!folder.empty() && !files_.DirectoryExists(folder)) {
+            files_.MakeDirectories(folder);  // a failure shows when the file is written
+        }
+        view_.SetCurrentFileText(FileNameOf(target));
+        view_.ProcessMessages();
 
-    const auto raw = resources_.RawData(id);
-    if (!raw) {
+        const auto raw = resources_.RawData(id);
+        if (!raw) {
+            return ExtractOutcome::Failed;
+        }
+        // The file is written once, already in its final form: inflated, or the stored
+        // bytes when they are no zlib stream or the name is one of the raw names.
+        std::optional<ByteBuffer> inflated;
+        if (!IsRawName(relativePath) && HasZlibHeader(*raw)) {
+            inflated = InflateZlib(*raw);
+            if (!inflated) {
+                return ExtractOutcome::Failed;  // damaged: never installed as it is
+            }
+        }
+        const std::span<const std::uint8_t> content =
+            inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
+        return files_.ReplaceFileContent(target, content) == platform::ReplaceResult::Replaced
+                   ? ExtractOutcome::Written
+                   : ExtractOutcome::Failed;
+    } catch (...) {
         return ExtractOutcome::Failed;
     }
-    // The file is written once, already in its final form: inflated, or the stored bytes
-    // when they are not a zlib stream or the name is one of the raw names.
-    std::optional<ByteBuffer> inflated;
-    if (!IsRawName(relativePath)) {
-        inflated = InflateZlib(*raw);
-    }
-    const std::span<const std::uint8_t> content =
-        inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
-    return files_.ReplaceFileContent(target, content) == platform::ReplaceResult::Replaced
-               ? ExtractOutcome::Written
-               : ExtractOutcome::Failed;
 }
 
 }  // namespace tk::install

@@ -29,6 +29,9 @@ public:
     // One entry of the client language list, always into the data folder.
     ExtractOutcome ExtractClientLanguage(int id, const std::string& installFolder,
                                          const std::string& dataFolder);
+    // True when a resource this edition installs begins with a zlib header but is no
+    // complete stream with a matching checksum: the program file itself is damaged.
+    bool PayloadDamaged(EditionCode edition);
     // Lets the window handle pending messages, then advances the bar by one (clamped).
     void StepProgress();
 

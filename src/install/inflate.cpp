@@ -3,45 +3,92 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace tk::install {
+namespace {
+
+// Ends the inflater on every path out, exceptions from the output buffer included.
+class Inflater {
+public:
+    Inflater() : ready_(inflateInit(&stream_) == Z_OK) {}
+    ~Inflater() {
+        if (ready_) {
+            inflateEnd(&stream_);
+        }
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Runs the one stream at the start of `compressed` through the inflater. `room(total)`
+    // names where the output goes once `total` bytes have come out. True when the stream
+    // ended with a matching checksum.
+    template <typename Room>
+    bool Run(std::span<const std::uint8_t> compressed, Room room) {
+        if (!ready_ || compressed.size() > UINT_MAX) {
+            return false;
+        }
+        stream_.next_in = const_cast<Bytef*>(compressed.data());
+        stream_.avail_in = static_cast<uInt>(compressed.size());
+        int status = Z_OK;
+        while (status == Z_OK) {
+            const std::span<std::uint8_t> out = room(stream_.total_out);
+            stream_.next_out = out.data();
+            stream_.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size(), UINT_MAX));
+            status = inflate(&stream_, Z_NO_FLUSH);
+            if (status == Z_BUF_ERROR && stream_.avail_out != 0) {
+                break;  // input ended before the stream did
+            }
+            if (status == Z_BUF_ERROR) {
+                status = Z_OK;  // only out of room: go on
+            }
+        }
+        return status == Z_STREAM_END;
+    }
+
+    std::size_t TotalOut() const { return stream_.total_out; }
+
+private:
+    z_stream stream_{};
+    bool ready_;
+};
+
+}  // namespace
+
+bool HasZlibHeader(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 2) {
+        return false;
+    }
+    const unsigned method = bytes[0] & 0x0F;
+    const unsigned windowBits = (bytes[0] >> 4) + 8;
+    const bool presetDictionary = (bytes[1] & 0x20) != 0;
+    return method == Z_DEFLATED && windowBits <= MAX_WBITS && !presetDictionary &&
+           (bytes[0] * 256u + bytes[1]) % 31 == 0;
+}
+
+bool InflatesCompletely(std::span<const std::uint8_t> compressed) {
+    // The output is only counted, so one small buffer takes all of it in turn.
+    std::array<std::uint8_t, 32 * 1024> scratch;
+    Inflater inflater;
+    return inflater.Run(compressed, [&scratch](std::size_t) { return std::span(scratch); });
+}
 
 std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed) {
-    if (compressed.size() > UINT_MAX) {
-        return std::nullopt;
-    }
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
-        return std::nullopt;
-    }
     ByteBuffer out;
     // Payloads compress about three to one; start there and grow geometrically.
     out.resize(compressed.size() * 4 + 4096);
-    stream.next_in = const_cast<Bytef*>(compressed.data());
-    stream.avail_in = static_cast<uInt>(compressed.size());
-    int status = Z_OK;
-    while (status == Z_OK) {
-        if (stream.total_out == out.size()) {
+    Inflater inflater;
+    const bool complete = inflater.Run(compressed, [&out](std::size_t done) {
+        if (done == out.size()) {
             out.resize(out.size() * 2);
         }
-        const std::size_t done = stream.total_out;
-        stream.next_out = out.data() + done;
-        stream.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size() - done, UINT_MAX));
-        status = inflate(&stream, Z_NO_FLUSH);
-        if (status == Z_BUF_ERROR && stream.avail_out != 0) {
-            break;  // input ended before the stream did
-        }
-        if (status == Z_BUF_ERROR) {
-            status = Z_OK;  // only out of room: grow and go on
-        }
-    }
-    const bool complete = status == Z_STREAM_END;
-    out.resize(stream.total_out);
-    inflateEnd(&stream);
+        return std::span(out).subspan(done);
+    });
     if (!complete) {
         return std::nullopt;
     }
+    out.resize(inflater.TotalOut());
     return out;
 }
 

@@ -32,6 +32,15 @@ struct UninitialisedAllocator : std::allocator<T> {
 
 using ByteBuffer = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
 
+// True when the bytes begin with a zlib stream header (RFC 1950) that the inflater takes:
+// the deflate method, a window of at most 32 KiB, a correct check value and no preset
+// dictionary (which nothing here could supply).
+bool HasZlibHeader(std::span<const std::uint8_t> bytes);
+
+// True when the bytes begin with one complete zlib stream whose checksum matches. Takes
+// only a small fixed buffer, whatever the stream's size.
+bool InflatesCompletely(std::span<const std::uint8_t> compressed);
+
 // The inflated bytes of one complete zlib stream at the start of `compressed`, or nothing
 // when the bytes are not a valid, complete stream.
 std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed);

@@ -110,6 +110,10 @@ InstallOutcome InstallSequence::Run() {
     }
     installFolder = WithTrailingBackslash(installFolder);
     state_.installFolder = installFolder;
+    // A truncated or altered program installs nothing at all, not some of its files.
+    if (extractor_.PayloadDamaged(state_.edition)) {
+        throw InstallError(std::string(texts::kSetupDamaged));
+    }
     if (!files_.DirectoryExists(installFolder)) {
         files_.MakeDirectories(installFolder);  // later steps fail one by one if this did
     }

@@ -47,7 +47,8 @@ public:
     InstallSequence(InstallState& state, platform::Files& files, platform::Resources& resources,
                     platform::System& system, platform::ProgressView& view, InstallSteps& steps);
 
-    // Runs the whole sequence; throws InstallError when a step stops it.
+    // Runs the whole sequence; throws InstallError when a step stops it, or before anything
+    // is written when a payload stream of this edition is damaged.
     InstallOutcome Run();
 
     const std::string& DataFolder() const { return dataFolder_; }

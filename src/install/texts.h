@@ -12,5 +12,7 @@ inline constexpr std::string_view kPleaseWait = "Please wait...";
 inline constexpr std::string_view kSuccessfullyInstalled =
     " is successfully installed. Please click Finish to quit.";
 inline constexpr std::string_view kRunPrefix = "Run ";
+inline constexpr std::string_view kSetupDamaged =
+    "The setup program is damaged. Download it again.";
 
 }  // namespace tk::install::texts

@@ -17,9 +17,11 @@ tk_e2e_prefix() {
     trap 'tk_wine_drop_prefix "$TK_WINE_ROOT" "$TK_E2E_NAME"' EXIT
 }
 
-# Runs the setup program with the given arguments; the exit status lands in TK_STATUS.
+# Runs the setup program (TK_SETUP_PROGRAM, a Windows path, when set) with the given
+# arguments; the exit status lands in TK_STATUS.
 tk_run_setup() {
-    wine 'C:\setup\tidykiosk_filter_v3.exe' "$@" </dev/null >"$WINEPREFIX/setup.out" 2>&1
+    wine "${TK_SETUP_PROGRAM:-C:\setup\tidykiosk_filter_v3.exe}" "$@" </dev/null \
+        >"$WINEPREFIX/setup.out" 2>&1
     TK_STATUS=$?
 }
 

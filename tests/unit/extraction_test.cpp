@@ -96,18 +96,50 @@ TEST_F(ExtractionTest, InflatesExactlyOnce) {
     EXPECT_EQ(files.files[kInstall + "server.txt"], inner);
 }
 
-TEST_F(ExtractionTest, BytesThatAreNotAZlibStreamAreWrittenAsStored) {
-    const auto truncated = [] {
-        auto stream = Deflate(Bytes(std::string(5000, 'x') + "tail"));
-        stream.resize(stream.size() - 6);
-        return stream;
-    }();
-    for (const auto& raw : {Bytes("plain text, not compressed"), truncated, Bytes("")}) {
+std::vector<std::uint8_t> Truncated() {
+    auto stream = Deflate(Bytes(std::string(5000, 'x') + "tail"));
+    stream.resize(stream.size() - 6);
+    return stream;
+}
+
+TEST_F(ExtractionTest, BytesWithoutAZlibHeaderAreWrittenAsStoredDamagedStreamsNever) {
+    for (const auto& raw : {Bytes("plain text, not compressed"), Bytes("")}) {
         resources.data[201] = raw;
         ASSERT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
                   ExtractOutcome::Written);
         EXPECT_EQ(files.files[kInstall + "server.txt"], raw);
     }
+    files.files.clear();
+    resources.data[201] = Truncated();
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(ExtractionTest, TheDamageCheckCoversExactlyTheStreamsThisEditionInflates) {
+    struct Case {
+        int id;
+        std::vector<std::uint8_t> bytes;
+        bool serverDamaged;
+        bool clientDamaged;
+    };
+    const Case cases[] = {
+        {204, Truncated(), true, false},  // not installed by the Client edition
+        {202, Truncated(), true, true},
+        {201, Truncated(), true, true},    // the Client edition's language list uses it
+        {206, Truncated(), false, false},  // a raw name: stored, never inflated
+        {202, Bytes("no zlib header"), false, false},
+    };
+    EXPECT_FALSE(extractor.PayloadDamaged(kServerEdition));
+    for (const Case& c : cases) {
+        const auto intact = resources.data[c.id];
+        resources.data[c.id] = c.bytes;
+        EXPECT_EQ(extractor.PayloadDamaged(kServerEdition), c.serverDamaged) << c.id;
+        EXPECT_EQ(extractor.PayloadDamaged(kClientEdition), c.clientDamaged) << c.id;
+        resources.data[c.id] = intact;
+    }
+    resources.data.erase(202);
+    EXPECT_FALSE(extractor.PayloadDamaged(kClientEdition)) << "a missing file fails by itself";
 }
 
 TEST_F(ExtractionTest, RawNamesAreNeverInflatedAndTheTestIsCaseSensitive) {

@@ -1,6 +1,7 @@
 #include "install/inflate.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "test_support.h"
 
@@ -23,18 +24,53 @@ TEST(Inflate, GrowsPastItsFirstGuessForHighlyCompressibleData) {
     const auto inflated = InflateZlib(packed);
     ASSERT_TRUE(inflated.has_value());
     EXPECT_TRUE(Same(*inflated, zeros));
+    EXPECT_TRUE(InflatesCompletely(packed)) << "far more output than the check's buffer";
 }
 
 TEST(Inflate, RejectsEverythingButOneCompleteStream) {
     const auto packed = Deflate(Bytes("payload bytes"));
     EXPECT_TRUE(Same(*InflateZlib(packed), Bytes("payload bytes")));
-    EXPECT_FALSE(InflateZlib({}).has_value());
-    EXPECT_FALSE(InflateZlib(std::span(packed).first(packed.size() - 1)).has_value());
+    EXPECT_TRUE(InflatesCompletely(packed));
     auto corrupt = packed;
     corrupt[corrupt.size() - 1] ^= 0xFF;  // the checksum no longer matches
-    EXPECT_FALSE(InflateZlib(corrupt).has_value());
-    EXPECT_FALSE(InflateZlib(Bytes("MZ not compressed at all")).has_value());
+    auto altered = packed;
+    altered[altered.size() / 2] ^= 0x10;
+    const std::vector<std::uint8_t> bad[] = {
+        {}, {packed.begin(), packed.end() - 1}, corrupt, altered, Bytes("MZ not compressed")};
+    for (const auto& bytes : bad) {
+        EXPECT_FALSE(InflateZlib(bytes).has_value()) << bytes.size();
+        EXPECT_FALSE(InflatesCompletely(bytes)) << bytes.size();
+    }
     EXPECT_TRUE(Same(*InflateZlib(Deflate({})), {}));
+    EXPECT_TRUE(InflatesCompletely(Deflate({})));
+}
+
+// The header rule is zlib's own: every two-byte start zlib takes, less those that ask for a
+// preset dictionary.
+TEST(Inflate, HeaderRuleMatchesWhatZlibAccepts) {
+    int accepted = 0;
+    for (unsigned first = 0; first < 256; ++first) {
+        for (unsigned second = 0; second < 256; ++second) {
+            std::uint8_t header[2] = {static_cast<std::uint8_t>(first),
+                                      static_cast<std::uint8_t>(second)};
+            z_stream stream{};
+            ASSERT_EQ(inflateInit(&stream), Z_OK);
+            stream.next_in = header;
+            stream.avail_in = 2;
+            std::uint8_t out[16];
+            stream.next_out = out;
+            stream.avail_out = sizeof out;
+            const bool zlibTakes = inflate(&stream, Z_NO_FLUSH) != Z_DATA_ERROR;
+            inflateEnd(&stream);
+            const bool expected = zlibTakes && (second & 0x20) == 0;
+            EXPECT_EQ(HasZlibHeader(header), expected) << first << " " << second;
+            accepted += expected;
+        }
+    }
+    EXPECT_EQ(accepted, 32) << "eight window sizes, about a 31st of the flags, half without "
+                               "a dictionary";
+    EXPECT_TRUE(HasZlibHeader(Deflate(Bytes("x"))));
+    EXPECT_FALSE(HasZlibHeader(Bytes("x")));
 }
 
 }  // namespace

@@ -271,23 +271,49 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
     }
 }
 
-TEST_F(InstallSequenceTest, UnwritablePayloadOrMissingHelperMarksTheInstallIncomplete) {
+TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {
     state.installFolder = "C:\\X\\";
-    files.AddDirectoryTree("C:\\X");
+    files.throwingFiles.insert("C:\\X\\fltfw.exe");  // out of memory for this one file
+    EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    EXPECT_FALSE(files.FileExists("C:\\X\\fltfw.exe"));
+    EXPECT_EQ(InstalledFiles("C:\\X\\").size(), 14u) << "every other file is written";
+    EXPECT_EQ(Matching("Provider").size(), 1u);
+    EXPECT_TRUE(view.completionShown);
+
+    files.throwingFiles.clear();
     files.files["C:\\X\\fltsrv.exe"] = Bytes("running");
     files.busyFiles.insert("C:\\X\\fltsrv.exe");
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_EQ(files.Text("C:\\X\\fltsrv.exe"), "running");
-    EXPECT_EQ(Matching("Provider").size(), 1u);
+}
 
-    // Without the helper the provider step is skipped; the install still reaches the end.
-    log.clear();
-    files.busyFiles.clear();
-    files.files.clear();
-    files.directories.insert("C:\\X\\_fltw.exe");  // a folder stands where the helper goes
+TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstallIncomplete) {
+    // Every file is reported written, but the helper is gone at once (taken by a scanner):
+    // only the missing helper can make this install incomplete.
+    state.installFolder = "C:\\X\\";
+    files.vanishingFiles.insert("C:\\X\\_fltw.exe");
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_TRUE(Matching("Provider").empty());
+    EXPECT_EQ(Matching("MakeShortcuts").size(), 1u);
+    EXPECT_EQ(Matching("WriteRegistryEntries").size(), 1u);
     EXPECT_TRUE(view.completionShown);
+}
+
+TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
+    state.installFolder = "C:\\X\\";
+    auto& damaged = resources.data[110];
+    damaged[damaged.size() / 2] ^= 0x01;
+    try {
+        Run();
+        FAIL() << "expected an InstallError";
+    } catch (const InstallError& error) {
+        EXPECT_EQ(std::string(error.what()), "The setup program is damaged. Download it again.");
+    }
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(files.profiles.empty());
+    EXPECT_TRUE(Matching("MakeDirector").empty());
+    EXPECT_TRUE(Matching("SetFolderAccess").empty());
+    EXPECT_FALSE(view.completionShown);
 }
 
 TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {

@@ -1,5 +1,7 @@
 #include "fakes/fake_files.h"
 
+#include <new>
+
 namespace tk::fakes {
 
 std::string FakeFiles::Normal(std::string path) {
@@ -99,8 +101,14 @@ platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
     if (busyFiles.count(path) != 0 || directories.count(path) != 0) {
         return platform::ReplaceResult::TargetBusy;
     }
+    if (throwingFiles.count(path) != 0) {
+        throw std::bad_alloc();
+    }
     if (diskFull || !ParentExists(path)) {
         return platform::ReplaceResult::WriteFailed;
+    }
+    if (vanishingFiles.count(path) != 0) {
+        return platform::ReplaceResult::Replaced;
     }
     files[path] = Bytes(bytes.begin(), bytes.end());
     return platform::ReplaceResult::Replaced;

@@ -18,6 +18,8 @@ public:
     std::set<std::string> busyFiles;           // in use or read-only: never replaced
     std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
     bool diskFull = false;
+    std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
+    std::set<std::string> vanishingFiles;  // reported written, but gone at once (a scanner)
     std::set<std::string> unwritableProfiles;
     // profiles[file][section][key] = value
     std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> profiles;
