@@ -137,6 +137,15 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
     EXPECT_EQ(view.completedText,
               "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit.");
     EXPECT_EQ(view.runCaption, "Run tidyKiosk Filter v3");
+
+    // The file line: each file's name, cleared after it, then "Please wait..." to the end.
+    ASSERT_EQ(view.fileTexts.size(), 2 * 15 + 1);
+    for (std::size_t i = 0; i < 30; i += 2) {
+        EXPECT_FALSE(view.fileTexts[i].empty()) << i;
+        EXPECT_EQ(view.fileTexts[i + 1], "") << i;
+    }
+    EXPECT_EQ(view.fileTexts[0], "fltsrv.exe");
+    EXPECT_EQ(view.fileTexts.back(), "Please wait...");
 }
 
 TEST_F(InstallSequenceTest, ClientGetsSixFilesTwoLanguagesAndTwoExtraAdvances) {

@@ -275,6 +275,16 @@ void CheckGeometry() {
     CheckPlace("Image1 (banner)", ids::kImage1, 0, 0, 165, 315);
     CheckPlace("Image2 (logo)", ids::kImage2, 27, 163, 110, 132);
     CheckText("version panel", L"Version v3", Text(ids::kPanel1));
+
+    // The logo follows the banner when the window lays itself out again: 20 pixels above
+    // its bottom, centred on its width.
+    const HWND banner = Control(ids::kImage1);
+    ::SetWindowPos(banner, nullptr, 0, 0, 145, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(wizard, WM_SIZE, SIZE_RESTORED, MAKELPARAM(504, 363));
+    CheckPlace("Image2 (logo) after the banner shrank", ids::kImage2, 17, 148, 110, 132);
+    ::SetWindowPos(banner, nullptr, 0, 0, 165, 315, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(wizard, WM_SIZE, SIZE_RESTORED, MAKELPARAM(504, 363));
+    CheckPlace("Image2 (logo) back in its place", ids::kImage2, 27, 163, 110, 132);
 }
 
 void CheckWelcome() {
@@ -392,6 +402,15 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
                   Text(::GetDlgItem(box, 0xFFFF)));
         AnswerDialog(box, IDNO);
     }
+
+    // After the files the file line says "Please wait..." until the last page. Reading it
+    // waits for the install to let the window handle messages, as it does between steps.
+    bool sawPleaseWait = false;
+    const DWORD start = ::GetTickCount();
+    while (!sawPleaseWait && !OnPage(6) && ::GetTickCount() - start < 60000) {
+        sawPleaseWait = Text(ids::kEdit2) == L"Please wait...";
+    }
+    Check("the file line said \"Please wait...\" after the files", sawPleaseWait);
 
     Check("the install ends on page 6", WaitUntil([] { return OnPage(6); }, 60000));
     Check("page 5 hidden", !OnPage(5));
