@@ -28,6 +28,11 @@ endif()
 
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-static -Wl,--gc-sections)
+# Reproducible: no build folder in what is compiled (__FILE__ and the like) and no time
+# stamp in the PE headers, so the same sources give the same bytes wherever and whenever
+# they are built.
+add_compile_options(-ffile-prefix-map=${TK_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 
 function(tk_windows_code target)
     target_sources(${target} PRIVATE ${TK_CORE_SOURCES} ${TK_WIN32_SOURCES} ${TK_APP_SOURCES})

@@ -117,6 +117,8 @@ target_link_options(tidykiosk_filter_v3 PRIVATE -s)
 set_target_properties(tidykiosk_filter_v3 PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
 
+include(cmake/release.cmake)
+
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)
 if(TK_BUILD_WINDOWS_TESTS)
