@@ -47,3 +47,17 @@ foreach(script IN LISTS TK_E2E_SCRIPTS)
     set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 ENVIRONMENT
         "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=$<TARGET_FILE:tidykiosk_filter_v3>;TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_PAYLOAD_STAGE=${TK_STAGE};TK_PAYLOAD_INPUT=${TK_PAYLOAD_DIR}")
 endforeach()
+
+# Release builds (tests/release): each builds the program alone with scripts/release.sh in
+# private copies of the sources. The signing test leaves its signed program for the install
+# test under Wine.
+set(TK_SIGNED_EXE ${CMAKE_BINARY_DIR}/release-tests/tidykiosk_filter_v3.exe)
+add_test(NAME release_reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible_test.sh)
+add_test(NAME release_signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing_test.sh)
+set_tests_properties(release_reproducible release_signing PROPERTIES TIMEOUT 900
+                     ENVIRONMENT "TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_SIGNED_EXE=${TK_SIGNED_EXE}")
+set_tests_properties(release_signing PROPERTIES FIXTURES_SETUP signed_program)
+add_test(NAME release_signed_install COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signed_install_test.sh)
+set_tests_properties(release_signed_install PROPERTIES FIXTURES_REQUIRED "wine;signed_program"
+                     SKIP_RETURN_CODE 77 ENVIRONMENT
+                     "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=${TK_SIGNED_EXE}")

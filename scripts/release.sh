@@ -8,10 +8,11 @@
 # chain with; default: osslsigncode's, the system's certificate bundle).
 set -euo pipefail
 . "$(dirname "$0")/tmpdir.sh"
-cd "$(dirname "$0")/.."
-absolute() { [ -z "$1" ] || realpath "$1"; }
+absolute() { [ -z "$1" ] || realpath -m "$1"; }  # paths are given relative to the caller's folder
 payload=$(absolute "${1:-}")
 pfx=$(absolute "${TK_SIGN_PFX:-}")
+cafile=$(absolute "${TK_SIGN_CAFILE:-}")
+cd "$(dirname "$0")/.."
 program=build/release/tidykiosk_filter_v3.exe
 
 bash scripts/install-deps.sh
@@ -22,7 +23,7 @@ cmake --build --preset release --target tidykiosk_filter_v3
 python3 tests/release/check_imports.py i686-w64-mingw32-objdump "$program" tests/imports-allowed.txt
 if [ -n "$pfx" ]; then
     verify=(verify -in "$program")
-    [ -z "${TK_SIGN_CAFILE:-}" ] || verify+=(-CAfile "$TK_SIGN_CAFILE")
+    [ -z "$cafile" ] || verify+=(-CAfile "$cafile")
     if ! osslsigncode "${verify[@]}" >build/release/verify.log 2>&1; then
         cat build/release/verify.log >&2
         echo "release: the signature of $program does not verify" >&2
