@@ -1,11 +1,15 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model, which the
-# GoogleTest-based Windows tests need; with -static the result still imports only system
-# DLLs).
+# Cross build for 32-bit Windows with Debian's MinGW-w64, win32 thread model: its runtime
+# needs nothing newer than Windows XP (the posix thread model's winpthreads imports
+# GetTickCount64, which Windows gained with Vista). The GoogleTest suites need the posix
+# model's std::mutex and are built with cmake/mingw-i686-posix.cmake in a sub-build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+if(NOT TK_THREAD_MODEL)
+    set(TK_THREAD_MODEL win32)
+endif()
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-${TK_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-${TK_THREAD_MODEL})
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -2,25 +2,28 @@
 #  - wine_setup / wine_cleanup: the fixture that starts Xvfb and makes a pristine prefix
 #    (64-bit, fresh for every ctest run) under build/windows/wine.
 #  - win_tests: GoogleTest suites (tests/win/*.cpp) built for Windows; each run gets its
-#    own fresh copy of the pristine prefix through scripts/wine-run.sh.
+#    own fresh copy of the pristine prefix through scripts/wine-run.sh. GoogleTest needs
+#    the posix thread model, so they are built in a sub-build (build/windows/win-tests)
+#    with cmake/mingw-i686-posix.cmake, from the same sources as the product.
 #  - e2e_*: one per tests/e2e/*.sh script, which drives the built setup program.
 set(TK_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(ExternalProject)
+set(TK_WIN_TESTS_DIR ${CMAKE_BINARY_DIR}/win-tests)
+ExternalProject_Add(win_tests_build
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/win
+    BINARY_DIR ${TK_WIN_TESTS_DIR}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-posix.cmake
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
 
 add_test(NAME wine_setup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh setup ${TK_WINE_ROOT})
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 240)
 add_test(NAME wine_cleanup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh cleanup ${TK_WINE_ROOT})
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
-file(GLOB TK_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-file(GLOB TK_WIN_TEST_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.rc)
-add_executable(win_tests ${TK_WIN_TEST_SOURCES} ${TK_WIN_TEST_RESOURCES})
-target_compile_options(win_tests PRIVATE ${TK_WARNINGS})
-target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
-target_link_libraries(win_tests PRIVATE tk_core gtest gtest_main)
-add_test(NAME win_tests COMMAND win_tests)
+add_test(NAME win_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TK_WIN_TESTS_DIR}/win_tests.exe)
 set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77
                      ENVIRONMENT "TK_WINE_ROOT=${TK_WINE_ROOT}")
 
@@ -44,3 +47,17 @@ foreach(script IN LISTS TK_E2E_SCRIPTS)
     set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 ENVIRONMENT
         "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=$<TARGET_FILE:tidykiosk_filter_v3>;TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_PAYLOAD_STAGE=${TK_STAGE};TK_PAYLOAD_INPUT=${TK_PAYLOAD_DIR}")
 endforeach()
+
+# Release builds (tests/release): each builds the program alone with scripts/release.sh in
+# private copies of the sources. The signing test leaves its signed program for the install
+# test under Wine.
+set(TK_SIGNED_EXE ${CMAKE_BINARY_DIR}/release-tests/tidykiosk_filter_v3.exe)
+add_test(NAME release_reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible_test.sh)
+add_test(NAME release_signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing_test.sh)
+set_tests_properties(release_reproducible release_signing PROPERTIES TIMEOUT 900
+                     ENVIRONMENT "TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_SIGNED_EXE=${TK_SIGNED_EXE}")
+set_tests_properties(release_signing PROPERTIES FIXTURES_SETUP signed_program)
+add_test(NAME release_signed_install COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signed_install_test.sh)
+set_tests_properties(release_signed_install PROPERTIES FIXTURES_REQUIRED "wine;signed_program"
+                     SKIP_RETURN_CODE 77 ENVIRONMENT
+                     "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=${TK_SIGNED_EXE}")

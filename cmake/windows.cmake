@@ -1,43 +1,9 @@
 # Cross build: the setup program, its stand-in payloads, and the Windows-side tests.
-find_package(ZLIB REQUIRED)
+include(cmake/windows-code.cmake)
 
-set(TK_WIN32_SOURCES
-    src/platform/win32/win32_files.cpp
-    src/platform/win32/win32_hidden_window.cpp
-    src/platform/win32/win32_protocol_catalogue.cpp
-    src/platform/win32/win32_registry.cpp
-    src/platform/win32/win32_security.cpp
-    src/platform/win32/win32_shell.cpp
-    src/platform/win32/win32_system.cpp
-)
-set(TK_APP_SOURCES
-    src/app/console.cpp
-    src/app/crash_guard.cpp
-    src/app/installer_events.cpp
-    src/app/installer_install.cpp
-    src/app/installer_messages.cpp
-    src/app/installer_status.cpp
-    src/app/installer_window.cpp
-    src/app/pictures.cpp
-    src/app/ui_text.cpp
-)
-# No uuid library: it carries every interface identifier of the system; the few the
-# installer needs are defined where they are used.
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 gdiplus user32 ws2_32)
-
-add_compile_options(-ffunction-sections -fdata-sections)
-add_link_options(-static -Wl,--gc-sections)
-
-# The installer's code twice: as a library for the tests and tools, and compiled into the
-# program itself with link-time optimisation, which keeps it about 35 KiB smaller (MinGW's
-# linker cannot mix optimised and plain objects of the same inline functions).
-function(tk_windows_code target)
-    target_sources(${target} PRIVATE ${TK_CORE_SOURCES} ${TK_WIN32_SOURCES} ${TK_APP_SOURCES})
-    target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_compile_definitions(${target} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-    target_compile_options(${target} PRIVATE ${TK_WARNINGS})
-    target_link_libraries(${target} PUBLIC ZLIB::ZLIB ${TK_SYSTEM_LIBRARIES})
-endfunction()
+# The installer's code twice: as a library for the tools and benchmarks, and compiled into
+# the program itself with link-time optimisation, which keeps it about 35 KiB smaller
+# (MinGW's linker cannot mix optimised and plain objects of the same inline functions).
 add_library(tk_core STATIC)
 tk_windows_code(tk_core)
 
@@ -150,6 +116,8 @@ tk_windows_code(tidykiosk_filter_v3)
 target_link_options(tidykiosk_filter_v3 PRIVATE -s)
 set_target_properties(tidykiosk_filter_v3 PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
+
+include(cmake/release.cmake)
 
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)

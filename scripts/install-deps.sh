@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake make g++ libgtest-dev zlib1g-dev
     g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
+    g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix osslsigncode openssl
     wine wine32:i386 wine64 fonts-wine
     xvfb x11-utils imagemagick liblnk-utils icoutils locales libcap2-bin python3
 )
