@@ -12,7 +12,14 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_system.cpp
 )
 set(TK_APP_SOURCES
-    src/app/installer.cpp
+    src/app/console.cpp
+    src/app/crash_guard.cpp
+    src/app/installer_events.cpp
+    src/app/installer_install.cpp
+    src/app/installer_messages.cpp
+    src/app/installer_status.cpp
+    src/app/installer_window.cpp
+    src/app/pictures.cpp
     src/app/ui_text.cpp
 )
 list(TRANSFORM TK_WIN32_SOURCES PREPEND ${TK_SOURCE_DIR}/)
