@@ -109,13 +109,31 @@ TEST_F(SecurityTest, APrivateFileReplacesWhateverStoodThereAndOnlyAdministrators
     ASSERT_TRUE(security.GrantEveryoneFullAccess(path));
     ASSERT_TRUE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
 
-    ASSERT_TRUE(security.WritePrivateFile(path, "@echo off\r\n"));
+    auto locked = security.WritePrivateFile(path, "@echo off\r\n");
+    ASSERT_NE(locked, nullptr);
     EXPECT_EQ(ReadFile(path), "@echo off\r\n");
     // Wine keeps only what its file modes can say of the list, so the check is the effect:
     // nobody but administrators, SYSTEM and the creating administrator may write.
     EXPECT_FALSE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
-    // The installer itself can still tidy it away.
+    // Once released, the installer itself can still tidy it away.
+    locked.reset();
     EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+TEST_F(SecurityTest, APrivateFileCanOnlyBeReadAndRunByOthersUntilItIsReleased) {
+    const std::string path = folder / "acc.bat";
+    const std::string marker = folder / "ran.txt";
+    const std::string tamper = "\"" + wintest::TestTool("tk_tamper") + "\" \"" + path + "\"";
+    constexpr int kRead = 16, kAll = 16 + 1 + 2 + 4 + 8;  // see tk_tamper
+    auto locked = security.WritePrivateFile(path, "@echo off\r\necho ran>\"" + marker + "\"\r\n");
+    ASSERT_NE(locked, nullptr);
+    // Another program can read it, and the batch interpreter run it, but nobody can write,
+    // rename, replace or delete it.
+    EXPECT_EQ(wintest::RunToEnd("cmd.exe /c \"" + path + "\""), 0);
+    EXPECT_EQ(ReadFile(marker), "ran\r\n");
+    EXPECT_EQ(wintest::RunToEnd(tamper), kRead);
+    locked.reset();
+    EXPECT_EQ(wintest::RunToEnd(tamper), kAll);
 }
 
 TEST_F(SecurityTest, APrivateFileIsNotWrittenWhenTheOldOneCannotBeRemoved) {
