@@ -116,6 +116,17 @@ TEST_F(FolderAccessTest, TheBatchStaysLockedUntilTheSettleWaitAfterItsStartHasPa
     EXPECT_FALSE(files.FileExists(kBatch));
 }
 
+TEST_F(FolderAccessTest, AShortFormIsUsedOnlyWhenItFitsIn255Characters) {
+    const std::string path = "C:\\" + std::string(260, 'x');
+    files.AddDirectoryTree(path);
+    const std::string fits = "C:\\" + std::string(251, 's');  // 254 characters
+    files.shortNames = {{path, fits}};
+    EXPECT_EQ(GetShortPath(files, path), fits);
+    files.shortNames = {{path, fits + "s"}};
+    EXPECT_EQ(GetShortPath(files, path), path);
+    EXPECT_EQ(GetShortPath(files, "C:\\missing"), "C:\\missing");  // no short form at all
+}
+
 TEST_F(FolderAccessTest, TheDataFolderIsTriedFirstAndAloneWhenItFails) {
     security.refusedFolders = {kData};
     EXPECT_FALSE(Run());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "install/extraction.h"
+#include "install/folder_access.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_system.h"
 #include "win_test_support.h"
@@ -25,6 +26,22 @@ std::span<const std::uint8_t> AsBytes(const std::string& text) {
 bool MakeFolder(const std::string& path) {
     return ::CreateDirectoryW((L"\\\\?\\" + std::wstring(path.begin(), path.end())).c_str(),
                               nullptr) != 0;
+}
+
+// The short form as the system gives it with room to spare.
+std::string ShortOf(const std::string& path) {
+    char buffer[1024] = {};
+    return ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer) != 0 ? buffer : "<none>";
+}
+
+// Makes folders of 8.3 names below `path` until the path is `length` characters long.
+std::string DeepFolder(std::string path, std::size_t length) {
+    while (path.size() < length) {
+        const std::size_t room = length - path.size() - 1;  // for the next name
+        path += "\\" + std::string(room >= 10 ? 8 : room == 9 ? 7 : room, 'd');
+        MakeFolder(path);
+    }
+    return path;
 }
 
 class FilesTest : public ::testing::Test {
@@ -86,6 +103,23 @@ TEST_F(FilesTest, APathThatJustFitsIsWrittenThoughATemporaryNameBesideItWouldNot
     EXPECT_EQ(files.ReplaceFileContent(subfolder + "\\b.exe", AsBytes("b")),
               ReplaceResult::Replaced);
     EXPECT_EQ(wintest::FileNames(subfolder), (std::vector<std::string>{"a.exe", "b.exe"}));
+}
+
+TEST_F(FilesTest, TheShortFormOfAPathIsTakenOnlyWhenItFitsIn255Characters) {
+    const std::string base = ShortOf(folder.Path());
+    // 254 characters in short form, one name below the base not 8.3 itself.
+    const std::string longName = base + "\\long name";
+    ASSERT_TRUE(MakeFolder(longName));
+    const std::size_t saved = longName.size() - ShortOf(longName).size();
+    const std::string fits = DeepFolder(longName, 254 + saved);
+    ASSERT_EQ(ShortOf(fits).size(), 254u);
+    EXPECT_EQ(install::GetShortPath(files, fits), ShortOf(fits));
+    EXPECT_NE(install::GetShortPath(files, fits), fits);
+    // 8.3 names only: the short form is the path itself, 255 characters, one too many.
+    ASSERT_TRUE(MakeFolder(base + "\\x"));
+    const std::string tooLong = DeepFolder(base + "\\x", 255);
+    ASSERT_EQ(ShortOf(tooLong), tooLong);
+    EXPECT_EQ(install::GetShortPath(files, tooLong), tooLong);
 }
 
 TEST_F(FilesTest, AFileHeldOpenByAnotherProcessIsLeftUnchanged) {
