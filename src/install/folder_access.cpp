@@ -74,15 +74,19 @@ void FolderAccess::RunBatchFallback(const std::string& dataFolder,
     const std::string installText = GetShortPath(files_, BatchFolderText(installFolder));
     const std::string batchPath = GetShortPath(files_, dataFolder + kAccessBatchName);
 
-    // The batch runs with the installer's rights: it is written so that nobody else can
-    // have prepared it or change it before it starts.
-    if (!security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText, batchPath))) {
+    // The batch runs with the installer's rights, in a folder where every user may add and
+    // delete files: it is written so that nobody else can have prepared it, and stays
+    // locked until its interpreter has had time to start on it.
+    auto batch =
+        security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText, batchPath));
+    if (!batch) {
         return;
     }
     if (files_.FileExists(batchPath)) {
         shell_.Execute("open", batchPath, "", "", platform::kShowHidden);
     }
     system_.Sleep(kSettleMilliseconds);
+    batch.reset();  // released: the batch and the loop below must be able to delete it
 
     // The batch deletes itself; this only tidies up after one that could not.
     const std::uint32_t start = system_.TickCount();

@@ -1,8 +1,16 @@
 #pragma once
 // Folder access lists and token privileges.
+#include <memory>
 #include <string>
 
 namespace tk::platform {
+
+// A file this process keeps open for reading while the object lives: others may read it,
+// nobody may write, rename or delete it. Letting the object go releases the file.
+class LockedFile {
+public:
+    virtual ~LockedFile() = default;
+};
 
 class Security {
 public:
@@ -15,9 +23,12 @@ public:
     virtual bool GrantEveryoneFullAccess(const std::string& folder) = 0;
     // Creates a new file that nobody else can have prepared: any existing file of that
     // name is removed first, the new one is created exclusively, and only administrators
-    // and SYSTEM may change it (users may read and run it). True when all bytes were
-    // written; a file that could not be written whole is removed again.
-    virtual bool WritePrivateFile(const std::string& path, const std::string& bytes) = 0;
+    // and SYSTEM may change it (users may read and run it). The file comes back locked,
+    // holding exactly these bytes, so that nobody can swap it before the caller is done
+    // with it. Nothing when it could not be written whole or changed before it was
+    // locked; such a file is removed again.
+    virtual std::unique_ptr<LockedFile> WritePrivateFile(const std::string& path,
+                                                         const std::string& bytes) = 0;
 };
 
 }  // namespace tk::platform

@@ -98,6 +98,35 @@ TEST_F(FolderAccessTest, AFailedGrantRunsTheBatchForBothFolders) {
     EXPECT_FALSE(files.FileExists(kBatch));
 }
 
+TEST_F(FolderAccessTest, TheBatchStaysLockedUntilTheSettleWaitAfterItsStartHasPassed) {
+    security.refusedFolders = {kData};
+    bool removableWhenStarted = true;
+    shell.onLaunch = [&](const fakes::FakeShell::Launch& run) {
+        startedBatch = files.Text(run.file);
+        removableWhenStarted = files.RemoveFile(run.file);
+    };
+    EXPECT_FALSE(Run());
+    EXPECT_NE(startedBatch, "");
+    EXPECT_FALSE(removableWhenStarted);
+    // Released after the wait and before the cleanup loop, which can then delete it.
+    const auto release = std::find(log.begin(), log.end(), "Release " + std::string(kBatch));
+    ASSERT_NE(release, log.end());
+    EXPECT_EQ(*std::prev(release), "Sleep 500");
+    EXPECT_EQ(*std::next(release), "RemoveFile " + std::string(kBatch));
+    EXPECT_FALSE(files.FileExists(kBatch));
+}
+
+TEST_F(FolderAccessTest, AShortFormIsUsedOnlyWhenItFitsIn255Characters) {
+    const std::string path = "C:\\" + std::string(260, 'x');
+    files.AddDirectoryTree(path);
+    const std::string fits = "C:\\" + std::string(251, 's');  // 254 characters
+    files.shortNames = {{path, fits}};
+    EXPECT_EQ(GetShortPath(files, path), fits);
+    files.shortNames = {{path, fits + "s"}};
+    EXPECT_EQ(GetShortPath(files, path), path);
+    EXPECT_EQ(GetShortPath(files, "C:\\missing"), "C:\\missing");  // no short form at all
+}
+
 TEST_F(FolderAccessTest, TheDataFolderIsTriedFirstAndAloneWhenItFails) {
     security.refusedFolders = {kData};
     EXPECT_FALSE(Run());

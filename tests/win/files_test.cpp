@@ -1,7 +1,12 @@
 // Win32Files and the payload extraction against the real file system.
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include "install/extraction.h"
+#include "install/folder_access.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_system.h"
 #include "win_test_support.h"
@@ -17,6 +22,28 @@ std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+// CreateDirectoryA stops at 248 characters; the wide form with \\?\ does not.
+bool MakeFolder(const std::string& path) {
+    return ::CreateDirectoryW((L"\\\\?\\" + std::wstring(path.begin(), path.end())).c_str(),
+                              nullptr) != 0;
+}
+
+// The short form as the system gives it with room to spare.
+std::string ShortOf(const std::string& path) {
+    char buffer[1024] = {};
+    return ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer) != 0 ? buffer : "<none>";
+}
+
+// Makes folders of 8.3 names below `path` until the path is `length` characters long.
+std::string DeepFolder(std::string path, std::size_t length) {
+    while (path.size() < length) {
+        const std::size_t room = length - path.size() - 1;  // for the next name
+        path += "\\" + std::string(room >= 10 ? 8 : room == 9 ? 7 : room, 'd');
+        MakeFolder(path);
+    }
+    return path;
+}
+
 class FilesTest : public ::testing::Test {
 protected:
     platform::win32::Win32Files files;
@@ -29,6 +56,70 @@ TEST_F(FilesTest, ReplacesAnExistingFileAndLeavesNoTemporaryFile) {
     ASSERT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::Replaced);
     EXPECT_EQ(ReadFile(target), "new");
     EXPECT_EQ(wintest::FileNames(folder.Path()), std::vector<std::string>{"app.exe"});
+}
+
+TEST_F(FilesTest, AReplacedFileKeepsItsAttributesAndItsAccessList) {
+    const std::string target = folder / "settings.dat";
+    WriteFile(target, "old");
+    WriteFile(folder / "fresh.dat", "a new file, for comparison");
+    // A list of its own, as an administrator may have given it, and the hidden attribute.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;;FA;;;WD)(A;;FA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    std::string name = target;
+    ASSERT_EQ(
+        ::SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, acl, nullptr),
+        ERROR_SUCCESS);
+    ::LocalFree(descriptor);
+    ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::vector<std::string> dacl = wintest::DaclOf(target);
+    ASSERT_NE(dacl, wintest::DaclOf(folder / "fresh.dat"));
+    ASSERT_NE(::GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    ASSERT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::Replaced);
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(wintest::DaclOf(target), dacl);
+    EXPECT_NE(::GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(wintest::FileNames(folder.Path()),
+              (std::vector<std::string>{"fresh.dat", "settings.dat"}));
+}
+
+TEST_F(FilesTest, APathThatJustFitsIsWrittenThoughATemporaryNameBesideItWouldNot) {
+    // MAX_PATH - 1 characters with a short file name: "tk~XXXX.tmp" is longer than it.
+    const std::string subfolder =
+        folder.Path() + "\\" + std::string(MAX_PATH - 1 - 6 - folder.Path().size() - 1, 'd');
+    ASSERT_TRUE(MakeFolder(subfolder));
+    const std::string target = subfolder + "\\a.exe";
+    ASSERT_EQ(target.size(), MAX_PATH - 1u);
+    WriteFile(target, "old");
+    ASSERT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::Replaced);
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(files.ReplaceFileContent(subfolder + "\\b.exe", AsBytes("b")),
+              ReplaceResult::Replaced);
+    EXPECT_EQ(wintest::FileNames(subfolder), (std::vector<std::string>{"a.exe", "b.exe"}));
+}
+
+TEST_F(FilesTest, TheShortFormOfAPathIsTakenOnlyWhenItFitsIn255Characters) {
+    const std::string base = ShortOf(folder.Path());
+    // 254 characters in short form, one name below the base not 8.3 itself.
+    const std::string longName = base + "\\long name";
+    ASSERT_TRUE(MakeFolder(longName));
+    const std::size_t saved = longName.size() - ShortOf(longName).size();
+    const std::string fits = DeepFolder(longName, 254 + saved);
+    ASSERT_EQ(ShortOf(fits).size(), 254u);
+    EXPECT_EQ(install::GetShortPath(files, fits), ShortOf(fits));
+    EXPECT_NE(install::GetShortPath(files, fits), fits);
+    // 8.3 names only: the short form is the path itself, 255 characters, one too many.
+    ASSERT_TRUE(MakeFolder(base + "\\x"));
+    const std::string tooLong = DeepFolder(base + "\\x", 255);
+    ASSERT_EQ(ShortOf(tooLong), tooLong);
+    EXPECT_EQ(install::GetShortPath(files, tooLong), tooLong);
 }
 
 TEST_F(FilesTest, AFileHeldOpenByAnotherProcessIsLeftUnchanged) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hidden_window.h"
@@ -34,6 +36,28 @@ TEST(ProviderIdsTest, MatchTheSystemsReadingOfTheirText) {
     EXPECT_EQ(provider::FilterProviderId, SystemGuid(L"{916DD320-0647-4C82-A145-126BDCBCFAA6}"));
     EXPECT_EQ(provider::EarlierProviderIdA, SystemGuid(L"{C694D67B-4B98-4D1F-A819-FDC4F051FC6E}"));
     EXPECT_EQ(provider::EarlierProviderIdB, SystemGuid(L"{90B4116D-EB89-416A-BF90-8ADA0659BDB2}"));
+}
+
+// Every entry of the catalogue, in order, as Winsock's own enumeration lists it.
+TEST(ProtocolCatalogueTest, ListsTheEntriesWinsockReports) {
+    WSADATA data{};
+    ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &data), 0);
+    DWORD size = 0;
+    ::WSAEnumProtocolsW(nullptr, nullptr, &size);
+    std::vector<WSAPROTOCOL_INFOW> entries(size / sizeof(WSAPROTOCOL_INFOW) + 1);
+    const int count = ::WSAEnumProtocolsW(nullptr, entries.data(), &size);
+    ::WSACleanup();
+    ASSERT_GT(count, 0);
+    std::vector<platform::Guid> expected;
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; ++i) {
+        platform::Guid id;
+        std::memcpy(id.data(), &entries[i].ProviderId, id.size());
+        expected.push_back(id);
+        names.push_back(entries[i].szProtocol);
+    }
+    platform::win32::Win32ProtocolCatalogue catalogue;
+    EXPECT_EQ(catalogue.ProviderIds(), expected) << ::testing::PrintToString(names);
 }
 
 // The component hosted by a program copied into a scratch folder, so "plugin\" next to the

@@ -14,39 +14,9 @@
 namespace tk {
 namespace {
 
+using wintest::DaclOf;
 using wintest::ReadFile;
 using wintest::WriteFile;
-
-// The folder's or file's DACL as "protected" plus one "SID mask flags" line per entry.
-std::vector<std::string> DaclOf(const std::string& path) {
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return {"<unreadable>"};
-    }
-    std::vector<std::string> entries;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
-    entries.push_back((control & SE_DACL_PROTECTED) ? "protected" : "inherits");
-    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        ::GetAce(dacl, i, &ace);
-        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-        char* sid = nullptr;
-        ::ConvertSidToStringSidA(const_cast<DWORD*>(&allowed->SidStart), &sid);
-        char line[160];
-        std::snprintf(line, sizeof line, "%s %s %08lX %02X",
-                      allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "other",
-                      sid ? sid : "?", static_cast<unsigned long>(allowed->Mask),
-                      allowed->Header.AceFlags);
-        entries.push_back(line);
-        ::LocalFree(sid);
-    }
-    ::LocalFree(descriptor);
-    return entries;
-}
 
 // True when an allow entry grants a right to change or remove the object to anybody but
 // administrators, SYSTEM or the running (administrator) account.
@@ -77,6 +47,30 @@ bool HasWriterOtherThanAdministrators(const std::string& path) {
     return false;
 }
 
+// True when an allow entry gives Everyone (S-1-1-0) full control of the folder and one
+// hands it on to files and subfolders. Windows may keep GENERIC_ALL on an inherit-only
+// entry beside an effective one with the file rights it maps to; Wine keeps what its file
+// modes can say: every file right but WRITE_DAC and WRITE_OWNER.
+bool EveryoneHasInheritableFullControl(const std::string& path) {
+    constexpr unsigned long kFullFileRights = FILE_ALL_ACCESS & ~(WRITE_DAC | WRITE_OWNER);
+    constexpr unsigned kBothInherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    bool effective = false;
+    bool inherited = false;
+    for (const std::string& entry : DaclOf(path)) {
+        char kind[16] = {}, sid[128] = {};
+        unsigned long mask = 0;
+        unsigned flags = 0;
+        if (std::sscanf(entry.c_str(), "%15s %127s %lx %x", kind, sid, &mask, &flags) != 4 ||
+            std::string(kind) != "allow" || std::string(sid) != "S-1-1-0" ||
+            (mask != GENERIC_ALL && (mask & kFullFileRights) != kFullFileRights)) {
+            continue;
+        }
+        effective = effective || (flags & INHERIT_ONLY_ACE) == 0;
+        inherited = inherited || (flags & kBothInherit) == kBothInherit;
+    }
+    return effective && inherited;
+}
+
 class SecurityTest : public ::testing::Test {
 protected:
     platform::win32::Win32Security security;
@@ -91,13 +85,9 @@ TEST_F(SecurityTest, PrivilegesAreAdjustedOnlyWhenTheNameIsKnown) {
 
 TEST_F(SecurityTest, EveryoneGetsAnInheritableFullControlEntry) {
     const std::string path = folder.Path() + "\\";
+    ASSERT_FALSE(EveryoneHasInheritableFullControl(path)) << ::testing::PrintToString(DaclOf(path));
     ASSERT_TRUE(security.GrantEveryoneFullAccess(path));
-    const std::vector<std::string> dacl = DaclOf(path);
-    // Everyone (S-1-1-0): the entry is there, whatever Wine keeps of its details.
-    EXPECT_NE(std::find_if(dacl.begin(), dacl.end(),
-                           [](const std::string& e) { return e.find(" S-1-1-0 ") != e.npos; }),
-              dacl.end())
-        << ::testing::PrintToString(dacl);
+    EXPECT_TRUE(EveryoneHasInheritableFullControl(path)) << ::testing::PrintToString(DaclOf(path));
 
     EXPECT_FALSE(security.GrantEveryoneFullAccess(folder / "missing\\"));
 }
@@ -109,13 +99,31 @@ TEST_F(SecurityTest, APrivateFileReplacesWhateverStoodThereAndOnlyAdministrators
     ASSERT_TRUE(security.GrantEveryoneFullAccess(path));
     ASSERT_TRUE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
 
-    ASSERT_TRUE(security.WritePrivateFile(path, "@echo off\r\n"));
+    auto locked = security.WritePrivateFile(path, "@echo off\r\n");
+    ASSERT_NE(locked, nullptr);
     EXPECT_EQ(ReadFile(path), "@echo off\r\n");
     // Wine keeps only what its file modes can say of the list, so the check is the effect:
     // nobody but administrators, SYSTEM and the creating administrator may write.
     EXPECT_FALSE(HasWriterOtherThanAdministrators(path)) << ::testing::PrintToString(DaclOf(path));
-    // The installer itself can still tidy it away.
+    // Once released, the installer itself can still tidy it away.
+    locked.reset();
     EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+TEST_F(SecurityTest, APrivateFileCanOnlyBeReadAndRunByOthersUntilItIsReleased) {
+    const std::string path = folder / "acc.bat";
+    const std::string marker = folder / "ran.txt";
+    const std::string tamper = "\"" + wintest::TestTool("tk_tamper") + "\" \"" + path + "\"";
+    constexpr int kRead = 16, kAll = 16 + 1 + 2 + 4 + 8;  // see tk_tamper
+    auto locked = security.WritePrivateFile(path, "@echo off\r\necho ran>\"" + marker + "\"\r\n");
+    ASSERT_NE(locked, nullptr);
+    // Another program can read it, and the batch interpreter run it, but nobody can write,
+    // rename, replace or delete it.
+    EXPECT_EQ(wintest::RunToEnd("cmd.exe /c \"" + path + "\""), 0);
+    EXPECT_EQ(ReadFile(marker), "ran\r\n");
+    EXPECT_EQ(wintest::RunToEnd(tamper), kRead);
+    locked.reset();
+    EXPECT_EQ(wintest::RunToEnd(tamper), kAll);
 }
 
 TEST_F(SecurityTest, APrivateFileIsNotWrittenWhenTheOldOneCannotBeRemoved) {

@@ -1,6 +1,10 @@
 #include "win_test_support.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
+#include <cstdio>
 
 namespace tk::wintest {
 namespace {
@@ -40,6 +44,36 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() {
     RemoveTree(path_);
+}
+
+std::vector<std::string> DaclOf(const std::string& path) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return {"<unreadable>"};
+    }
+    std::vector<std::string> entries;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    entries.push_back((control & SE_DACL_PROTECTED) ? "protected" : "inherits");
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        ::GetAce(dacl, i, &ace);
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        char* sid = nullptr;
+        ::ConvertSidToStringSidA(const_cast<DWORD*>(&allowed->SidStart), &sid);
+        char line[160];
+        std::snprintf(line, sizeof line, "%s %s %08lX %02X",
+                      allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "other",
+                      sid ? sid : "?", static_cast<unsigned long>(allowed->Mask),
+                      allowed->Header.AceFlags);
+        entries.push_back(line);
+        ::LocalFree(sid);
+    }
+    ::LocalFree(descriptor);
+    return entries;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -24,6 +24,9 @@ private:
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::vector<std::string> FileNames(const std::string& folder);  // sorted, files only
+// A file's or folder's DACL: "protected" or "inherits", then one line per entry,
+// "allow|other SID MASK FLAGS" (mask and flags in hex).
+std::vector<std::string> DaclOf(const std::string& path);
 // The folder of the running test program, with its backslash.
 std::string ProgramFolder();
 // Full path of a test tool (tests/win/tools) built beside the test program.

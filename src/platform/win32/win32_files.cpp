@@ -1,8 +1,11 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -30,6 +33,168 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
         done += written;
     }
     return true;
+}
+
+// The path as the wide entry points take it: converted from the ANSI code page as the
+// ANSI entry points do, made full, and prefixed with \\?\ so that names beside it are not
+// held to MAX_PATH. Empty when it cannot be converted.
+std::wstring ExtendedPath(const std::string& path) {
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (size <= 1) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), size);
+    const DWORD fullSize = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (fullSize == 0) {
+        return {};
+    }
+    std::wstring full(fullSize, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), fullSize, full.data(), nullptr);
+    if (length == 0 || length >= fullSize) {
+        return {};
+    }
+    full.resize(length);
+    if (full.rfind(LR"(\\?\)", 0) == 0) {
+        return full;
+    }
+    if (full.rfind(LR"(\\)", 0) == 0) {
+        return LR"(\\?\UNC\)" + full.substr(2);
+    }
+    return LR"(\\?\)" + full;
+}
+
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Makes a new empty file "tk~XXXX.tmp" beside the target, exclusively, and opens it with
+// the given access; `name` is its name, or empty when none could be made.
+FileHandle CreateBeside(const std::wstring& target, DWORD access, std::wstring& name) {
+    const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
+    const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 8);
+    for (DWORD attempt = 0; attempt < 0x10000; ++attempt) {
+        const DWORD unique = (seed + attempt) & 0xFFFF;
+        name = folder + L"tk~";
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            name += L"0123456789ABCDEF"[(unique >> shift) & 0xF];
+        }
+        name += L".tmp";
+        FileHandle file(::CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            return file;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    name.clear();
+    return FileHandle();
+}
+
+// Another program holds the file open. This is where an existing target is found in use;
+// it is then left as it is.
+bool IsInUse(const std::wstring& target) {
+    return !FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The attributes a replaced file keeps, as a truncate-and-write would have kept them.
+DWORD KeptAttributes(DWORD oldAttributes) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return (oldAttributes & kKept) != 0 ? oldAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Gives the new file the old one's access list, which a truncate-and-write would have
+// kept too. ReplaceFileW carries it over on Windows but not under Wine, so it is set here,
+// before the swap, the same way everywhere (and the attributes likewise by the caller).
+bool TakeOverAccessList(const std::wstring& old, HANDLE file) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR rawDescriptor = nullptr;
+    if (::GetNamedSecurityInfoW(old.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &rawDescriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LocalMemory descriptor(rawDescriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!::GetSecurityDescriptorControl(rawDescriptor, &control, &revision)) {
+        return false;
+    }
+    // Inherited entries come from the folder again, which is the old file's folder too.
+    const SECURITY_INFORMATION parts =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return ::SetSecurityInfo(file, SE_FILE_OBJECT, parts, nullptr, nullptr, dacl, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+// Swaps the written file in for the existing target. The old file goes to a backup name
+// reserved beside it: without one, a failed ReplaceFileW may leave the old file gone and
+// the new one under its temporary name (and Wine's leaves a file of its own behind when
+// the target is in use). With one, every failure leaves the old file under one of the two
+// names, and it is put back under its own.
+ReplaceResult SwapIn(const std::wstring& target, const std::wstring& temporary) {
+    std::wstring backup;
+    if (!CreateBeside(target, GENERIC_WRITE, backup)) {
+        ::DeleteFileW(temporary.c_str());
+        return ReplaceResult::WriteFailed;
+    }
+    if (::ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
+        ::DeleteFileW(backup.c_str());
+        return ReplaceResult::Replaced;
+    }
+    // Taken by another program since it was found free, or otherwise held by the system.
+    if (!Exists(target)) {
+        ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    ::DeleteFileW(temporary.c_str());
+    if (Exists(target)) {
+        ::DeleteFileW(backup.c_str());
+    }
+    return ReplaceResult::TargetBusy;
+}
+
+ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::wstring target = ExtendedPath(path);
+    if (target.empty()) {
+        return ReplaceResult::WriteFailed;
+    }
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    // A read-only file or a folder is never replaced, and neither is a file in use.
+    if (exists && ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+                   IsInUse(target))) {
+        return ReplaceResult::TargetBusy;
+    }
+
+    std::wstring temporary;
+    {
+        FileHandle file = CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC, temporary);
+        const bool written = file && WriteAll(file.get(), bytes) &&
+                             ::FlushFileBuffers(file.get()) &&
+                             (!exists || TakeOverAccessList(target, file.get()));
+        file.reset();
+        if (!written ||
+            (exists && !::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes)))) {
+            if (!temporary.empty()) {
+                ::DeleteFileW(temporary.c_str());
+            }
+            return ReplaceResult::WriteFailed;
+        }
+    }
+    if (exists) {
+        return SwapIn(target, temporary);
+    }
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(temporary.c_str());
+        return ReplaceResult::WriteFailed;
+    }
+    return ReplaceResult::Replaced;
 }
 
 }  // namespace
@@ -75,45 +240,11 @@ bool Win32Files::CopyFileTo(const std::string& from, const std::string& to, bool
 
 ReplaceResult Win32Files::ReplaceFileContent(const std::string& path,
                                              std::span<const std::uint8_t> bytes) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists) {
-        // A read-only file or a folder is never replaced, and neither is a file that
-        // another program holds open: opening it for writing without sharing tells.
-        if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-            return ReplaceResult::TargetBusy;
-        }
-        FileHandle probe(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe) {
-            return ReplaceResult::TargetBusy;
-        }
-    }
-
-    std::string folder = ParentOf(path);
-    if (folder.empty()) {
-        folder = ".";
-    }
-    char temporary[MAX_PATH + 1] = {};
-    if (::GetTempFileNameA(folder.c_str(), "tk~", 0, temporary) == 0) {
+    try {
+        return ReplaceUnchecked(path, bytes);
+    } catch (const std::bad_alloc&) {
         return ReplaceResult::WriteFailed;
     }
-    bool written = false;
-    {
-        FileHandle file(::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        written = file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
-    }
-    if (!written) {
-        ::DeleteFileA(temporary);
-        return ReplaceResult::WriteFailed;
-    }
-    if (!::MoveFileExA(temporary, path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary);
-        return exists ? ReplaceResult::TargetBusy : ReplaceResult::WriteFailed;
-    }
-    return ReplaceResult::Replaced;
 }
 
 bool Win32Files::WriteProfileValue(const std::string& file, const std::string& section,

@@ -7,7 +7,8 @@ class Win32Security final : public Security {
 public:
     bool EnablePrivilege(const std::string& name, bool enable) override;
     bool GrantEveryoneFullAccess(const std::string& folder) override;
-    bool WritePrivateFile(const std::string& path, const std::string& bytes) override;
+    std::unique_ptr<LockedFile> WritePrivateFile(const std::string& path,
+                                                 const std::string& bytes) override;
 };
 
 }  // namespace tk::platform::win32

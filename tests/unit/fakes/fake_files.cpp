@@ -78,7 +78,7 @@ std::uint32_t FakeFiles::MakeDirectory(const std::string& path) {
 
 bool FakeFiles::RemoveFile(const std::string& path) {
     Log("RemoveFile " + path);
-    if (busyFiles.count(path) != 0) {
+    if (busyFiles.count(path) != 0 || lockedFiles.count(path) != 0) {
         return false;
     }
     return files.erase(path) != 0;
@@ -98,7 +98,8 @@ bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool 
 platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
                                                       std::span<const std::uint8_t> bytes) {
     Log("Replace " + path);
-    if (busyFiles.count(path) != 0 || directories.count(path) != 0) {
+    if (busyFiles.count(path) != 0 || lockedFiles.count(path) != 0 ||
+        directories.count(path) != 0) {
         return platform::ReplaceResult::TargetBusy;
     }
     if (throwingFiles.count(path) != 0) {

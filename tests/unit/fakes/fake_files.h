@@ -16,6 +16,7 @@ public:
     std::set<std::string> directories;
     std::map<std::string, Bytes> files;
     std::set<std::string> busyFiles;           // in use or read-only: never replaced
+    std::set<std::string> lockedFiles;         // held by a LockedFile: neither replaced nor removed
     std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
     bool diskFull = false;
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc

@@ -1,7 +1,10 @@
 #pragma once
-// Access lists that either take or refuse a grant, and private files kept in FakeFiles.
+// Access lists that either take or refuse a grant, and private files kept (and locked)
+// in FakeFiles.
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/fake_files.h"
@@ -26,20 +29,40 @@ public:
         }
         return refusedFolders.count(folder) == 0;
     }
-    bool WritePrivateFile(const std::string& path, const std::string& bytes) override {
+    // The file is locked in FakeFiles while the returned object lives.
+    std::unique_ptr<platform::LockedFile> WritePrivateFile(const std::string& path,
+                                                           const std::string& bytes) override {
         if (log != nullptr) {
             log->push_back("WritePrivateFile " + path);
         }
         files_.RemoveFile(path);
-        if (privateWriteFails || files_.FileExists(path)) {
-            return false;
+        if (privateWriteFails || files_.FileExists(path) ||
+            files_.ReplaceFileContent(
+                path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                bytes.size())) != platform::ReplaceResult::Replaced) {
+            return nullptr;
         }
-        return files_.ReplaceFileContent(
-                   path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                   bytes.size())) == platform::ReplaceResult::Replaced;
+        return std::make_unique<Lock>(*this, path);
     }
 
 private:
+    class Lock : public platform::LockedFile {
+    public:
+        Lock(FakeSecurity& owner, std::string path) : owner_(owner), path_(std::move(path)) {
+            owner_.files_.lockedFiles.insert(path_);
+        }
+        ~Lock() override {
+            owner_.files_.lockedFiles.erase(path_);
+            if (owner_.log != nullptr) {
+                owner_.log->push_back("Release " + path_);
+            }
+        }
+
+    private:
+        FakeSecurity& owner_;
+        std::string path_;
+    };
+
     FakeFiles& files_;
 };
 
