@@ -26,7 +26,7 @@ chmod +x bin/osslsigncode
 release() {  # release LOG [VAR=VALUE...]: scripts/release.sh in the copy, make showing commands
     local log=$1
     shift
-    (cd "$source" && tk_release_clean_env VERBOSE=1 PATH="$TK_RELEASE_WORK/bin:$PATH" "$@" \
+    (cd "$source" && tk_release_clean_env -u TK_TEST_PASSWORD VERBOSE=1 PATH="$TK_RELEASE_WORK/bin:$PATH" "$@" \
         bash scripts/release.sh >"$TK_RELEASE_WORK/$log" 2>&1)
 }
 program=$source/build/release/tidykiosk_filter_v3.exe
