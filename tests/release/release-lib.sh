@@ -5,7 +5,7 @@
 
 TK_RELEASE_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 TK_RELEASE_WORK=$(mktemp -d "${TK_BUILD_DIR:-/tmp}/release-test.XXXXXX")
-trap 'rm -rf "$TK_RELEASE_WORK"' EXIT
+trap '[ -n "${TK_KEEP_RELEASE_WORK:-}" ] || rm -rf "$TK_RELEASE_WORK"' EXIT
 
 # Copies the sources as they are now (committed or not, without what git ignores) to DEST,
 # with fresh modification times, as a new clone would have.
