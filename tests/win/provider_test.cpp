@@ -125,7 +125,7 @@ TEST_F(PluginFolderTest, AnEmptyRegisteredPathStartsNoUninstallHelper) {
     ::GetTempPathA(MAX_PATH, temp);
     const std::string log = std::string(temp) + "tidykiosk-standin.log";
     ::DeleteFileA(log.c_str());
-    ASSERT_TRUE(::CopyFileA((wintest::ProgramFolder() + "standins\\_fltw.exe").c_str(),
+    ASSERT_TRUE(::CopyFileA((wintest::BuildFolder() + "standins\\_fltw.exe").c_str(),
                             (folder / "_fltw.exe").c_str(), FALSE));
     EXPECT_EQ(RunHost(), 0);  // the helper works
     EXPECT_EQ(wintest::RunToEnd("\"" + (folder / "setup.exe") + "\" installed"), 1);

@@ -46,8 +46,8 @@ bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0) {
 
 // Runs the key-access tool and waits for it.
 void SetKeyAccess(const char* command, const char* root, const std::string& path) {
-    std::string line = "\"" + wintest::ProgramFolder() + "test-tools\\tk_key_access.exe\" " +
-                       command + " " + root + " \"" + path + "\"";
+    std::string line = "\"" + wintest::TestTool("tk_key_access") + "\" " + command + " " + root +
+                       " \"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

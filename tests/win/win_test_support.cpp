@@ -123,8 +123,17 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
+std::string BuildFolder() {
+    const std::string own = ProgramFolder();
+    if (::GetFileAttributesA((own + "test-tools").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return own;
+    }
+    const std::string trimmed = own.substr(0, own.size() - 1);
+    return trimmed.substr(0, trimmed.rfind('\\') + 1);
+}
+
 std::string TestTool(const std::string& name) {
-    return ProgramFolder() + "test-tools\\" + name + ".exe";
+    return BuildFolder() + "test-tools\\" + name + ".exe";
 }
 
 int RunToEnd(std::string commandLine) {

@@ -29,7 +29,10 @@ std::vector<std::string> FileNames(const std::string& folder);  // sorted, files
 std::vector<std::string> DaclOf(const std::string& path);
 // The folder of the running test program, with its backslash.
 std::string ProgramFolder();
-// Full path of a test tool (tests/win/tools) built beside the test program.
+// The Windows build folder, with its backslash: the one that holds test-tools\ and
+// standins\ (the test program's own folder, or the one above its sub-build).
+std::string BuildFolder();
+// Full path of a test tool (tests/win/tools), in the build folder's test-tools\.
 std::string TestTool(const std::string& name);
 // Runs a command line to its end; its exit status, or -1 when it could not be started.
 int RunToEnd(std::string commandLine);
