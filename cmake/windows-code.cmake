@@ -26,7 +26,7 @@ list(TRANSFORM TK_WIN32_SOURCES PREPEND ${TK_SOURCE_DIR}/)
 list(TRANSFORM TK_APP_SOURCES PREPEND ${TK_SOURCE_DIR}/)
 # No uuid library: it carries every interface identifier of the system; the few the
 # installer needs are defined where they are used.
-set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 gdiplus user32 ws2_32)
+set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 ws2_32)
 # The oldest Windows the program runs on (README): Windows XP SP3. The headers then hide
 # what later versions added; tests/release/imports_test.sh checks what the program imports.
 if(NOT DEFINED TK_WIN32_WINNT)

@@ -1,5 +1,6 @@
 // The welcome page's two pictures, decoded and drawn with GDI+, and the logo's place on
-// the banner.
+// the banner. GDI+ is loaded when the pictures are first drawn: a silent install, which
+// shows no window, never loads it.
 #include "app/pictures.h"
 
 // GDI+ needs the property types that WIN32_LEAN_AND_MEAN leaves out.
@@ -14,6 +15,7 @@
 
 #include "app/installer.h"
 #include "app/wizard_layout.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tk::app {
@@ -22,10 +24,44 @@ namespace {
 // The transparent colour of the pictures under resources/pictures (magenta).
 constexpr Gdiplus::ARGB kPictureTransparentColour = 0xFFFF00FF;
 
+// The GDI+ functions the pictures use, looked up in gdiplus.dll.
+struct GdiPlus {
+    platform::win32::SystemLibrary library{L"gdiplus.dll"};
+#define TK_GDIPLUS(scope, name) \
+    decltype(&scope::name) name = library.Find<decltype(scope::name)>(#name)
+    TK_GDIPLUS(Gdiplus, GdiplusStartup);
+    TK_GDIPLUS(Gdiplus, GdiplusShutdown);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateBitmapFromStream);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipDisposeImage);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipGetImageWidth);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipGetImageHeight);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateFromHDC);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipDeleteGraphics);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateImageAttributes);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipSetImageAttributesColorKeys);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipDisposeImageAttributes);
+    TK_GDIPLUS(Gdiplus::DllExports, GdipDrawImageRectRectI);
+#undef TK_GDIPLUS
+
+    // Without every one of them, the pictures are left out.
+    bool Complete() const {
+        return GdiplusStartup && GdiplusShutdown && GdipCreateBitmapFromStream &&
+               GdipDisposeImage && GdipGetImageWidth && GdipGetImageHeight && GdipCreateFromHDC &&
+               GdipDeleteGraphics && GdipCreateImageAttributes && GdipSetImageAttributesColorKeys &&
+               GdipDisposeImageAttributes && GdipDrawImageRectRectI;
+    }
+};
+
+// Loaded once, on first use.
+const GdiPlus& Gdi() {
+    static const GdiPlus gdiplus;
+    return gdiplus;
+}
+
 struct ImageTraits {
     using Type = Gdiplus::GpImage*;
     static Type Invalid() { return nullptr; }
-    static void Close(Type image) { Gdiplus::DllExports::GdipDisposeImage(image); }
+    static void Close(Type image) { Gdi().GdipDisposeImage(image); }
 };
 struct StreamTraits {
     using Type = IStream*;
@@ -54,7 +90,8 @@ struct Pictures::Decoded {
 
     explicit Decoded(platform::Resources& resources) {
         Gdiplus::GdiplusStartupInput input;
-        if (Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
+        if (!Gdi().Complete() ||
+            Gdi().GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
             gdiplusToken = 0;
             return;
         }
@@ -65,7 +102,7 @@ struct Pictures::Decoded {
         banner.reset();
         logo.reset();
         if (gdiplusToken != 0) {
-            Gdiplus::GdiplusShutdown(gdiplusToken);
+            Gdi().GdiplusShutdown(gdiplusToken);
         }
     }
     Decoded(const Decoded&) = delete;
@@ -90,33 +127,39 @@ struct Pictures::Decoded {
         }
         stream.reset(created);
         Gdiplus::GpBitmap* bitmap = nullptr;
-        if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
+        if (Gdi().GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
             image.reset(bitmap);
         }
     }
 };
 
-Pictures::Pictures(platform::Resources& resources)
-    : decoded_(std::make_unique<Decoded>(resources)) {}
+Pictures::Pictures(platform::Resources& resources) : resources_(resources) {}
 
 Pictures::~Pictures() = default;
 
-void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) const {
+void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) {
+    if (!decoded_) {
+        decoded_ = std::make_unique<Decoded>(resources_);
+    }
+    if (decoded_->gdiplusToken == 0) {
+        return;
+    }
+    const GdiPlus& gdiplus = Gdi();
     // Each picture control draws the banner and the logo where they fall inside it, so the
     // logo's transparent parts show the banner whatever order the two are painted in.
     Gdiplus::GpGraphics* graphics = nullptr;
-    if (Gdiplus::DllExports::GdipCreateFromHDC(item.hDC, &graphics) != Gdiplus::Ok) {
+    if (gdiplus.GdipCreateFromHDC(item.hDC, &graphics) != Gdiplus::Ok) {
         return;
     }
     const RECT self = RectInParent(item.hwndItem);
     // The logo's transparent colour is keyed out as well, for GIF decoders that keep it as
     // an opaque palette entry.
     Gdiplus::GpImageAttributes* keyed = nullptr;
-    Gdiplus::DllExports::GdipCreateImageAttributes(&keyed);
+    gdiplus.GdipCreateImageAttributes(&keyed);
     if (keyed != nullptr) {
-        Gdiplus::DllExports::GdipSetImageAttributesColorKeys(keyed, Gdiplus::ColorAdjustTypeDefault,
-                                                             TRUE, kPictureTransparentColour,
-                                                             kPictureTransparentColour);
+        gdiplus.GdipSetImageAttributesColorKeys(keyed, Gdiplus::ColorAdjustTypeDefault, TRUE,
+                                                kPictureTransparentColour,
+                                                kPictureTransparentColour);
     }
     for (const auto& [control, image] :
          {std::pair{banner, decoded_->banner.get()}, std::pair{logo, decoded_->logo.get()}}) {
@@ -125,18 +168,18 @@ void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) const {
         }
         UINT width = 0;
         UINT height = 0;
-        Gdiplus::DllExports::GdipGetImageWidth(image, &width);
-        Gdiplus::DllExports::GdipGetImageHeight(image, &height);
+        gdiplus.GdipGetImageWidth(image, &width);
+        gdiplus.GdipGetImageHeight(image, &height);
         const RECT rect = RectInParent(control);
-        Gdiplus::DllExports::GdipDrawImageRectRectI(
-            graphics, image, rect.left - self.left, rect.top - self.top, rect.right - rect.left,
-            rect.bottom - rect.top, 0, 0, static_cast<INT>(width), static_cast<INT>(height),
-            Gdiplus::UnitPixel, keyed, nullptr, nullptr);
+        gdiplus.GdipDrawImageRectRectI(graphics, image, rect.left - self.left, rect.top - self.top,
+                                       rect.right - rect.left, rect.bottom - rect.top, 0, 0,
+                                       static_cast<INT>(width), static_cast<INT>(height),
+                                       Gdiplus::UnitPixel, keyed, nullptr, nullptr);
     }
     if (keyed != nullptr) {
-        Gdiplus::DllExports::GdipDisposeImageAttributes(keyed);
+        gdiplus.GdipDisposeImageAttributes(keyed);
     }
-    Gdiplus::DllExports::GdipDeleteGraphics(graphics);
+    gdiplus.GdipDeleteGraphics(graphics);
 }
 
 void TtkInstaller::DrawPicture(const DRAWITEMSTRUCT& item) {

@@ -1,6 +1,6 @@
 #pragma once
-// The welcome page's banner and logo, decoded once from the program's resources and drawn
-// into the two picture controls.
+// The welcome page's banner and logo, decoded from the program's resources when they are
+// first drawn, and drawn into the two picture controls.
 #include <windows.h>
 
 #include <memory>
@@ -19,10 +19,11 @@ public:
     // Draws into one of the two picture controls the part of the banner and of the logo
     // that falls inside it, so the logo's transparent parts show the banner whatever order
     // the controls are painted in.
-    void Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) const;
+    void Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo);
 
 private:
     struct Decoded;
+    platform::Resources& resources_;
     std::unique_ptr<Decoded> decoded_;
 };
 
