@@ -55,8 +55,12 @@ tk_check_eq "client: language setting" "$(printf '[Ayarlar]\r\nLanguage=english\
 
 # Installing again over the Server keeps the settings file's other keys.
 printf '[Settings]\r\nLang=turkce.lng\r\nPort=8080\r\n' >"$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')"
-tk_run_setup -silent 0 'C:\X'
+WINEDEBUG=+loaddll tk_run_setup -silent 0 'C:\X'
 tk_check_eq "reinstall: exit status" 0 "$TK_STATUS"
+# Nothing is shown, so the window's pictures are never decoded and GDI+ is never loaded.
+tk_check "reinstall: the loader's trace was read" grep -qi 'Loaded L".*\\kernel32\.dll"' "$WINEPREFIX/setup.out"
+tk_check "reinstall: GDI+ and its picture decoders not loaded" \
+    bash -c "! grep -iE 'Loaded L\".*(gdiplus|windowscodecs)' '$WINEPREFIX/setup.out'"
 tk_check_eq "reinstall: only the language key is reset" \
     "$(printf '[Settings]\r\nLang=english.lng\r\nPort=8080\r\n')" \
     "$(cat "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')")"
