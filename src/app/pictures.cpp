@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "app/installer.h"
@@ -52,23 +53,18 @@ struct GdiPlus {
     }
 };
 
-// Loaded once, on first use.
-const GdiPlus& Gdi() {
-    static const GdiPlus gdiplus;
-    return gdiplus;
-}
-
-struct ImageTraits {
-    using Type = Gdiplus::GpImage*;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type image) { Gdi().GdipDisposeImage(image); }
+// A decoded picture, disposed of through the loaded library.
+struct ImageDisposer {
+    decltype(&Gdiplus::DllExports::GdipDisposeImage) dispose;
+    void operator()(Gdiplus::GpImage* image) const { dispose(image); }
 };
+using Image = std::unique_ptr<Gdiplus::GpImage, ImageDisposer>;
+
 struct StreamTraits {
     using Type = IStream*;
     static Type Invalid() { return nullptr; }
     static void Close(Type stream) { stream->Release(); }
 };
-using Image = platform::win32::UniqueHandle<ImageTraits>;
 using Stream = platform::win32::UniqueHandle<StreamTraits>;
 
 // A control's rectangle in its parent's client coordinates.
@@ -82,16 +78,17 @@ RECT RectInParent(HWND control) {
 }  // namespace
 
 struct Pictures::Decoded {
+    GdiPlus gdiplus;
     ULONG_PTR gdiplusToken = 0;
     Stream bannerStream;
     Stream logoStream;
-    Image banner;
-    Image logo;
+    Image banner{nullptr, {gdiplus.GdipDisposeImage}};
+    Image logo{nullptr, {gdiplus.GdipDisposeImage}};
 
     explicit Decoded(platform::Resources& resources) {
         Gdiplus::GdiplusStartupInput input;
-        if (!Gdi().Complete() ||
-            Gdi().GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
+        if (!gdiplus.Complete() ||
+            gdiplus.GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
             gdiplusToken = 0;
             return;
         }
@@ -102,14 +99,14 @@ struct Pictures::Decoded {
         banner.reset();
         logo.reset();
         if (gdiplusToken != 0) {
-            Gdi().GdiplusShutdown(gdiplusToken);
+            gdiplus.GdiplusShutdown(gdiplusToken);
         }
     }
     Decoded(const Decoded&) = delete;
     Decoded& operator=(const Decoded&) = delete;
 
     // GDI+ reads the picture from its stream for as long as the picture lives.
-    static void Load(platform::Resources& resources, int id, Stream& stream, Image& image) {
+    void Load(platform::Resources& resources, int id, Stream& stream, Image& image) {
         const auto bytes = resources.RawData(id);
         if (!bytes) {
             return;
@@ -127,7 +124,7 @@ struct Pictures::Decoded {
         }
         stream.reset(created);
         Gdiplus::GpBitmap* bitmap = nullptr;
-        if (Gdi().GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
+        if (gdiplus.GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
             image.reset(bitmap);
         }
     }
@@ -144,7 +141,7 @@ void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) {
     if (decoded_->gdiplusToken == 0) {
         return;
     }
-    const GdiPlus& gdiplus = Gdi();
+    const GdiPlus& gdiplus = decoded_->gdiplus;
     // Each picture control draws the banner and the logo where they fall inside it, so the
     // logo's transparent parts show the banner whatever order the two are painted in.
     Gdiplus::GpGraphics* graphics = nullptr;
