@@ -85,6 +85,10 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    // The steps of FormCreate after the compatibility layer.
+    void StartWizard();
+    void RunSilentInstall();
+    void FillPlaceholders();
     void OnCommand(int id);
     // Makes every control show what the model says.
     void Apply();

@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-#include <functional>
-
 #include "app/platform_services.h"
 #include "install/compatibility_layer.h"
 #include "install/folder_access.h"
@@ -17,43 +15,43 @@
 namespace tk::app {
 
 void TtkInstaller::FormCreate() {
-    const std::function<void()> steps[] = {
-        [this] { SetCompatibilityLayer(); },
-        [this] {
-            // Tabs hidden, page 0, app name, caption, page index, version panel, texts and
-            // the application's title.
-            model_.Start();
-            Apply();
-        },
-        [this] {
-            if (!state_.silent) {
-                return;
-            }
-            try {
-                // The edition was checked to be "0" or "1" by the silent rule.
-                state_.edition = static_cast<install::EditionCode>(arguments_.at(1) == "1");
-                state_.installFolder =
-                    install::SilentInstallFolder(platform_.files, arguments_.at(2));
-                RunInstallSequence();
-            } catch (...) {
-                FinishOperation();
-                throw;
-            }
-            FinishOperation();
-        },
-        [this] {
-            model_.FillPlaceholders();
-            Apply();
-        },
-    };
     // An error ends only the step it came from: the window is always fully built.
-    for (const auto& step : steps) {
+    for (const auto step : {&TtkInstaller::SetCompatibilityLayer, &TtkInstaller::StartWizard,
+                            &TtkInstaller::RunSilentInstall, &TtkInstaller::FillPlaceholders}) {
         try {
-            step();
+            (this->*step)();
         } catch (const std::exception& error) {
             ReportError(error.what());
         }
     }
+}
+
+// Tabs hidden, page 0, app name, caption, page index, version panel, texts and the
+// application's title.
+void TtkInstaller::StartWizard() {
+    model_.Start();
+    Apply();
+}
+
+void TtkInstaller::RunSilentInstall() {
+    if (!state_.silent) {
+        return;
+    }
+    try {
+        // The edition was checked to be "0" or "1" by the silent rule.
+        state_.edition = static_cast<install::EditionCode>(arguments_.at(1) == "1");
+        state_.installFolder = install::SilentInstallFolder(platform_.files, arguments_.at(2));
+        RunInstallSequence();
+    } catch (...) {
+        FinishOperation();
+        throw;
+    }
+    FinishOperation();
+}
+
+void TtkInstaller::FillPlaceholders() {
+    model_.FillPlaceholders();
+    Apply();
 }
 
 void TtkInstaller::SetCompatibilityLayer() {
