@@ -1,7 +1,6 @@
 #include "app/wizard_model.h"
 
 #include <array>
-#include <stdexcept>
 
 #include "install/catalogue.h"
 
@@ -57,11 +56,7 @@ WizardModel::WizardModel(install::InstallState& state, platform::Shell& shell)
 }
 
 ControlState& WizardModel::At(int id) {
-    const auto found = controls_.find(id);
-    if (found == controls_.end()) {
-        throw std::out_of_range("no control " + std::to_string(id));
-    }
-    return found->second;
+    return controls_.at(id);  // an unknown id is a programming error
 }
 
 const ControlState& WizardModel::Control(int id) const {

@@ -1,14 +1,21 @@
 #pragma once
 // The one exception type of the installer: a failure that stops the install sequence,
-// carrying the exact message the user is shown.
-#include <stdexcept>
+// carrying the exact message the user is shown. It keeps the message itself rather than
+// deriving from std::runtime_error, whose message type would bring the library's second,
+// reference-counted string implementation into the program.
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace tk::install {
 
-class InstallError : public std::runtime_error {
+class InstallError : public std::exception {
 public:
-    explicit InstallError(const std::string& message) : std::runtime_error(message) {}
+    explicit InstallError(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 }  // namespace tk::install
