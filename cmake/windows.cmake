@@ -101,7 +101,7 @@ add_custom_target(tk_payloads DEPENDS ${TK_PACKED_FILES})
 
 set(TK_MANIFEST ${CMAKE_SOURCE_DIR}/resources/tidykiosk_filter_v3.manifest)
 # The window's pictures and the agreement shown on its licence page.
-set(TK_WINDOW_RESOURCES ${CMAKE_SOURCE_DIR}/resources/pictures/banner.gif
+set(TK_WINDOW_RESOURCES ${CMAKE_SOURCE_DIR}/resources/pictures/banner.png
     ${CMAKE_SOURCE_DIR}/resources/pictures/logo.gif ${CMAKE_SOURCE_DIR}/resources/payload/tidykiosk_agreement.txt)
 configure_file(resources/tidykiosk_filter_v3.rc.in ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIES
