@@ -38,6 +38,8 @@ foreach(source IN LISTS TK_WIN_TEST_TOOLS)
     set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
     list(APPEND TK_WIN_TEST_TOOL_TARGETS ${tool})
 endforeach()
+# The crash tool raises library errors as the setup program does.
+target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/app/library_errors.cpp)
 
 file(GLOB TK_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
 foreach(script IN LISTS TK_E2E_SCRIPTS)

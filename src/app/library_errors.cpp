@@ -18,10 +18,13 @@ namespace {
 
 class LibraryError final : public std::exception {
 public:
-    // Keeps the message up to its first ':' (a range error's details follow it).
+    // Keeps the message up to its first ": " (a range error's details follow it; the "::"
+    // of a function's name stays).
     explicit LibraryError(const char* message) {
-        for (std::size_t i = 0; message[i] != '\0' && message[i] != ':' && i + 1 < sizeof text_;
-             ++i) {
+        for (std::size_t i = 0; message[i] != '\0' && i + 1 < sizeof text_; ++i) {
+            if (message[i] == ':' && message[i + 1] == ' ') {
+                break;
+            }
             text_[i] = message[i];
         }
     }

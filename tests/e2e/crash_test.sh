@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # However the program fails unexpectedly, it ends with status 6 ("failed unexpectedly"),
 # never with a status that reads as a result; silent: no box of any kind, one console line.
-# tk_crash installs the setup program's own crash handlers, then throws, faults or aborts.
+# tk_crash installs the setup program's own crash handlers, then throws, faults, aborts, or
+# makes the C++ library raise a range error as the setup program's library raisers do.
 . "$(dirname "$0")/e2e-lib.sh"
 tk_e2e_prefix
 
-for how in throw fault abort; do
+for how in throw fault abort library; do
     tk_window watch-hidden tkNoSuchClass 4000 >/dev/null &
     watcher=$!
     wine "$TK_BUILD_DIR/test-tools/tk_crash.exe" silent "$how" </dev/null >"$WINEPREFIX/$how.out" 2>&1
@@ -18,6 +19,8 @@ for how in throw fault abort; do
 done
 tk_check "silent throw: the line names the exception" grep -q 'thrown on purpose' "$WINEPREFIX/throw.out"
 tk_check "silent fault: the line names the access violation" grep -q 'exception 0xC0000005' "$WINEPREFIX/fault.out"
+tk_check "silent library: the line names the library's function" \
+    grep -q 'failed unexpectedly: basic_string::substr[[:space:]]*$' "$WINEPREFIX/library.out"
 
 # The wizard tells the person, and still ends with status 6 once the box is closed.
 wine "$TK_BUILD_DIR/test-tools/tk_crash.exe" wizard fault </dev/null >/dev/null 2>&1 &

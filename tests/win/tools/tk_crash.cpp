@@ -1,10 +1,12 @@
 // Test tool: installs the setup program's crash handlers, then fails the way it is told.
-//   tk_crash silent|wizard throw|fault|abort
+//   tk_crash silent|wizard throw|fault|abort|library
+// "library" is a range error found by the C++ library, raised as the setup program raises it.
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "app/crash_guard.h"
 
@@ -30,6 +32,8 @@ int main(int argc, char** argv) {
         *nowhere = 1;
     } else if (std::strcmp(argv[2], "abort") == 0) {
         std::abort();
+    } else if (std::strcmp(argv[2], "library") == 0) {
+        return static_cast<int>(std::string(argv[2]).substr(argc + 10).size());  // past the end
     }
-    return 0;  // not reached for the three ways to fail
+    return 0;  // not reached for the four ways to fail
 }
