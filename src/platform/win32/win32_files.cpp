@@ -32,6 +32,55 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+bool InUse(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool DiskFull(DWORD error) {
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+// True when the system's list of renames for the next restart already moves `from` over
+// `to` (the list holds pairs "\??\from", "!\??\to"; "!" when an existing target is
+// replaced).
+bool RenamePending(const std::string& from, const std::string& to) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                        0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    const RegistryKey key(opened);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr,
+                           &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ) {
+        return false;
+    }
+    std::vector<char> list(size + 2, '\0');
+    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    const auto same = [](std::string text, const std::string& path) {
+        if (!text.empty() && text.front() == '!') {
+            text.erase(0, 1);
+        }
+        return text.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(text.c_str() + 4, path.c_str()) == 0;
+    };
+    std::vector<std::string> entries;
+    for (const char* at = list.data(); at < list.data() + size && *at != '\0';
+         at += entries.back().size() + 1) {
+        entries.emplace_back(at);
+    }
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (same(entries[i], from) && same(entries[i + 1], to)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool Win32Files::DirectoryExists(const std::string& path) {
@@ -86,7 +135,10 @@ ReplaceResult Win32Files::ReplaceFileContent(const std::string& path,
         FileHandle probe(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) {
-            return ReplaceResult::TargetBusy;
+            const DWORD error = ::GetLastError();
+            return InUse(error)                   ? ReplaceResult::TargetInUse
+                   : error == ERROR_ACCESS_DENIED ? ReplaceResult::WriteFailed
+                                                  : ReplaceResult::TargetBusy;
         }
     }
 
@@ -105,15 +157,32 @@ ReplaceResult Win32Files::ReplaceFileContent(const std::string& path,
         written = file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
     }
     if (!written) {
+        const DWORD error = ::GetLastError();
         ::DeleteFileA(temporary);
-        return ReplaceResult::WriteFailed;
+        return DiskFull(error) ? ReplaceResult::DiskFull : ReplaceResult::WriteFailed;
     }
     if (!::MoveFileExA(temporary, path.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
         ::DeleteFileA(temporary);
-        return exists ? ReplaceResult::TargetBusy : ReplaceResult::WriteFailed;
+        return InUse(error) ? ReplaceResult::TargetInUse
+               : exists     ? ReplaceResult::TargetBusy
+                            : ReplaceResult::WriteFailed;
     }
     return ReplaceResult::Replaced;
+}
+
+bool Win32Files::WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    // An existing hidden file can only be overwritten by a create that names the attribute.
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
+    return file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
+}
+
+bool Win32Files::ReplaceAtRestart(const std::string& from, const std::string& to) {
+    return RenamePending(from, to) ||
+           ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool Win32Files::WriteProfileValue(const std::string& file, const std::string& section,
