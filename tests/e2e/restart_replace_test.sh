@@ -15,7 +15,7 @@ pending() {  # the pending renames, one name a line
 # The whole exit status, as a deployment script sees it (a Unix exit status keeps only the
 # low byte of 3010).
 run_setup_from_batch() {
-    printf '@start /wait C:\\setup\\tidykiosk_filter_v3.exe -silent 0 C:\\X\r\n@echo status %%errorlevel%%\r\n' \
+    printf '@C:\\setup\\tidykiosk_filter_v3.exe -silent 0 C:\\X\r\n@echo status %%errorlevel%%\r\n' \
         >"$(tk_wine_unix_path 'C:\setup\install.bat')"
     wine cmd /c 'C:\setup\install.bat' </dev/null >"$WINEPREFIX/setup.out" 2>&1
     TK_STATUS=$(tr -d '\r' <"$WINEPREFIX/setup.out" | sed -n 's/^status //p')
