@@ -211,23 +211,10 @@ std::vector<std::string> ReportLines(const InstallReport& report) {
             lines.push_back(note.path + std::string(texts::kScheduledLine));
             continue;
         }
-        std::string_view why = texts::kNotWritable;
-        switch (note.why) {
-            case FileShortfall::InUse:
-                why = texts::kInUse;
-                break;
-            case FileShortfall::ReadOnly:
-                why = texts::kReadOnly;
-                break;
-            case FileShortfall::DiskFull:
-                why = texts::kDiskFull;
-                break;
-            case FileShortfall::NotInProgram:
-                why = texts::kNotInProgram;
-                break;
-            case FileShortfall::NotWritable:
-                break;
-        }
+        // In the order of FileShortfall.
+        constexpr std::string_view kWhy[] = {texts::kInUse, texts::kReadOnly, texts::kDiskFull,
+                                             texts::kNotWritable, texts::kNotInProgram};
+        const std::string_view why = kWhy[static_cast<int>(note.why)];
         lines.push_back(note.path + std::string(texts::kNotInstalledLine) + std::string(why));
     }
     for (const std::string& step : report.incompleteSteps) {
