@@ -92,4 +92,16 @@ std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed) 
     return out;
 }
 
+std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
+    constexpr std::uint32_t kReversedPolynomial = 0xEDB88320;
+    crc = ~crc;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (kReversedPolynomial & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
 }  // namespace tk::install

@@ -73,5 +73,21 @@ TEST(Inflate, HeaderRuleMatchesWhatZlibAccepts) {
     EXPECT_FALSE(HasZlibHeader(Bytes("x")));
 }
 
+TEST(Inflate, Crc32EqualsZlibsInWholeAndInPieces) {
+    std::vector<std::uint8_t> bytes(3000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 131 + (i >> 5));
+    }
+    EXPECT_EQ(0xCBF43926u, Crc32(0, Bytes("123456789")));
+    for (const std::size_t length : {0u, 1u, 7u, 255u, 3000u}) {
+        const std::span<const std::uint8_t> part(bytes.data(), length);
+        const auto expected =
+            static_cast<std::uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(length)));
+        EXPECT_EQ(expected, Crc32(0, part)) << length;
+        EXPECT_EQ(expected, Crc32(Crc32(0, part.first(length / 3)), part.subspan(length / 3)))
+            << length;
+    }
+}
+
 }  // namespace
 }  // namespace tk::install
