@@ -12,18 +12,23 @@
 #include "install/folder_access.h"
 #include "install/registry_entries.h"
 #include "install/shortcuts.h"
+#include "platform/profile.h"
 #include "provider/calmwall.h"
 
 namespace tk::app {
 
 void TtkInstaller::FormCreate() {
     const std::function<void()> steps[] = {
-        [this] { SetCompatibilityLayer(); },
+        [this] {
+            SetCompatibilityLayer();
+            platform::profile::Mark("compatibility layer");
+        },
         [this] {
             // Tabs hidden, page 0, app name, caption, page index, version panel, texts and
             // the application's title.
             model_.Start();
             Apply();
+            platform::profile::Mark("window texts");
         },
         [this] {
             if (!state_.silent) {
@@ -84,7 +89,9 @@ bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::str
     provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
                                    {platform_.files, platform_.system, platform_.shell,
                                     platform_.catalogue, platform_.hiddenWindows});
-    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
+    const bool installed = firewall.IsInstalled();
+    platform::profile::Mark("provider catalogue");
+    return installed || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
 bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {

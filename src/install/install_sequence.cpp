@@ -3,6 +3,7 @@
 #include "install/install_error.h"
 #include "install/paths.h"
 #include "install/texts.h"
+#include "platform/profile.h"
 
 namespace tk::install {
 
@@ -59,6 +60,7 @@ void InstallSequence::ExtractAll(const std::string& installFolder, bool& complet
         }
         view_.SetCurrentFileText("");
         view_.ProcessMessages();
+        platform::profile::Mark("file", id);
     }
     extractor_.StepProgress();
     if (state_.edition != kClientEdition) {
@@ -118,17 +120,20 @@ InstallOutcome InstallSequence::Run() {
         files_.MakeDirectories(installFolder);  // later steps fail one by one if this did
     }
     dataFolder_ = ComputeDataFolder(installFolder);
+    platform::profile::Mark("folders and damage check");
 
     try {
         complete = steps_.SetFolderAccess(dataFolder_, installFolder) && complete;
     } catch (...) {
         complete = false;
     }
+    platform::profile::Mark("folder rights");
 
     extractor_.StepProgress();
     ShowStatus(texts::kCopyingFiles);
     ExtractAll(installFolder, complete);
     WriteSettingsFile(installFolder);
+    platform::profile::Mark("settings");
 
     view_.SetCurrentFileText(std::string(texts::kPleaseWait));
     ShowStatus(texts::kCreatingRegistryKeys);
@@ -145,6 +150,7 @@ InstallOutcome InstallSequence::Run() {
     } catch (...) {
         complete = false;
     }
+    platform::profile::Mark("helper start");
 
     extractor_.StepProgress();
     ShowStatus(texts::kCreatingRegistryKeys);
@@ -157,13 +163,16 @@ InstallOutcome InstallSequence::Run() {
     complete = steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
                                     std::string(edition.productName)) &&
                complete;
+    platform::profile::Mark("shortcuts");
 
     extractor_.StepProgress();
     complete = steps_.WriteRegistryEntries() && complete;
     extractor_.StepProgress();
+    platform::profile::Mark("registry");
 
     view_.ShowCompletion(state_.appName + std::string(texts::kSuccessfullyInstalled),
                          std::string(texts::kRunPrefix) + state_.appName);
+    platform::profile::Mark("completion page");
     return complete ? InstallOutcome::Completed : InstallOutcome::Incomplete;
 }
 
