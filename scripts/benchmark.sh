@@ -41,7 +41,9 @@ case $arch in
 esac
 bash scripts/install-deps.sh
 if [ "$arch" = x86_64 ] && ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null; then
-    echo "benchmark: TK_BENCH_ARCH=x86_64 needs g++-mingw-w64-x86-64-win32" >&2; exit 2
+    echo "benchmark: TK_BENCH_ARCH=x86_64 needs the 64-bit MinGW compilers:" \
+        "apt-get install -y g++-mingw-w64-x86-64-win32" >&2
+    exit 2
 fi
 command -v makensis >/dev/null || { echo "benchmark: needs makensis (Debian package nsis)" >&2; exit 2; }
 
@@ -60,15 +62,19 @@ base=$PWD/build/bench
 mkdir -p "$base"
 standins=$base/$arch-standins
 case $payload_choice in
-    standins) payload_dir= ;;
+    standins) payload_dir= variant=$standins ;;
     large)
+        variant=$base/$arch-large
         build_variant "$standins/product" tk_payloads
-        payload_dir=$base/$arch-large-payload
-        python3 bench/large_payload.py "$standins/product/payload" "$payload_dir" >/dev/null
+        payload_dir=$variant/payload
+        # Made again only when its sources changed, so the builds that pack it stay current.
+        if [ ! -f "$payload_dir/fltsrv.exe" ] || [ -n "$(find bench/large_payload.py \
+            "$standins/product/payload" -newer "$payload_dir/fltsrv.exe" -print -quit)" ]; then
+            python3 bench/large_payload.py "$standins/product/payload" "$payload_dir" >/dev/null
+        fi
         ;;
-    *) payload_dir=$(cd "$payload_choice" && pwd) ;;
+    *) payload_dir=$(cd "$payload_choice" && pwd) variant=$base/$arch-$(basename "$payload_dir") ;;
 esac
-variant=$base/$arch-$( [ -z "$payload_dir" ] && echo standins || basename "$payload_dir")
 product=$variant/product
 build_variant "$product" "tidykiosk_filter_v3 inflate_bench bench_noop bench_probe" \
     -DTK_PAYLOAD_DIR="$payload_dir"
@@ -110,13 +116,27 @@ registry_state() {
     wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v fltsrv </dev/null \
         2>/dev/null | tr -d '\r'
 }
+# The stand-in programs log their starts (resources/standins); real payloads do not.
+standin_log=
+[ "$payload_choice" = standins ] || [ "$payload_choice" = large ] &&
+    standin_log="$(tk_wine_temp_dir)/tidykiosk-standin.log"
+helper_starts() { cat "$standin_log" 2>/dev/null | tr -d '\r' | grep -c '^_fltw.exe.*IY$' || true; }
 check_install() {  # check_install NAME COMMAND...: one install, then what it left
-    local name=$1
+    local name=$1 before
     shift
     rm -f "$desktop_link" "$menu_link" "$settings"
+    before=$(helper_starts)
     quietly "$@" 'C:\check\same' || { echo "benchmark: the $name install failed" >&2; exit 1; }
     [ -f "$desktop_link" ] && [ -f "$menu_link" ] && grep -q '^Lang=english.lng' "$settings" ||
         { echo "benchmark: the $name install left no shortcuts or settings" >&2; exit 1; }
+    if [ -n "$standin_log" ]; then
+        for _ in $(seq 1 50); do
+            [ "$(helper_starts)" -gt "$before" ] && break
+            sleep 0.1
+        done
+        [ "$(helper_starts)" -gt "$before" ] ||
+            { echo "benchmark: the $name install did not start the helper" >&2; exit 1; }
+    fi
     registry_state >"$variant/$name.registry"
     cp -r "$WINEPREFIX/drive_c/check/same" "$variant/$name.files"
     rm -rf "$WINEPREFIX/drive_c/check/same"
@@ -144,14 +164,16 @@ row() {  # row LABEL VALUES...
         '{ printf "  %-24s %8.1f   %6.1f to %6.1f   %6.1f to %6.1f\n", l, $1, $2, $3, $4, $5 }'
 }
 median() { printf '%s\n' "$@" | stats | cut -d' ' -f1; }
+ms_since() { awk -v ns=$(($(date +%s%N) - $1)) 'BEGIN { printf "%.1f\n", ns / 1e6 }'; }
 time_ms() {  # time_ms COMMAND...: wall time of one run in milliseconds; the run must succeed
-    local start end
+    local start
     start=$(date +%s%N)
     quietly "$@" || { echo "benchmark: failed: $*" >&2; return 1; }
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.1f\n", ns / 1e6 }'
+    ms_since "$start"
 }
 bits=$([ "$arch" = x86 ] && echo 32 || echo 64)
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)," \
+    "$(wine --version 2>/dev/null)"
 echo "arch $arch: our program and the NSIS peer ($nsis_target stub) are both $bits-bit;" \
     "payload $(du -sb "$payload" | cut -f1) bytes in $(find "$payload" -type f | wc -l) files" \
     "(${payload_dir:-the stand-ins})"
@@ -183,8 +205,9 @@ row "trivial program" "${t_noop[@]}"
 row "ours (-silent 0)" "${t_ours[@]}"
 row "NSIS peer (/S /D=)" "${t_peer[@]}"
 awk -v o="$m_ours" -v p="$m_peer" -v n="$m_noop" 'BEGIN {
-    printf "  extra over the trivial program: ours %.1f ms, peer %.1f ms, ratio %.2f\n",
-        o - n, p - n, (p - n) > 0 ? (o - n) / (p - n) : 0 }'
+    ratio = p > n ? (o - n) / (p - n) : 0
+    printf "  extra over the trivial program: ours %.1f ms, peer %.1f ms;", o - n, p - n
+    printf " ratio (ours - trivial) / (peer - trivial) %.2f\n", ratio }'
 echo
 
 # --- 2. Wizard first paint and peak memory ------------------------------------------------
@@ -213,7 +236,7 @@ memory_rows() {  # memory_rows LABEL COMMAND...: median peak working set and pri
         ws+=("$(echo "$line" | cut -d' ' -f2)")
         pf+=("$(echo "$line" | cut -d' ' -f3)")
     done
-    printf '  %-24s %8s KiB %8s KiB\n' "$label" "$(median "${ws[@]}")" "$(median "${pf[@]}")"
+    printf '  %-24s %8.0f KiB %8.0f KiB\n' "$label" "$(median "${ws[@]}")" "$(median "${pf[@]}")"
 }
 echo "silent install, peak memory, median of $memory_runs runs (working set, private):"
 memory_rows "trivial program" 'C:\setup\bench_noop.exe'
@@ -226,9 +249,13 @@ profiles=$variant/profile-runs
 rm -rf "$profiles"
 mkdir -p "$profiles"
 quietly wine 'C:\setup\profile\tidykiosk_filter_v3.exe' -silent 0 'C:\profile\warm'
+whole=()
 for i in $(seq 1 "$profile_runs"); do
+    start=$(date +%s%N)
     wine 'C:\setup\profile\tidykiosk_filter_v3.exe' -silent 0 "C:\\profile\\run$i" </dev/null \
-        2>&1 >/dev/null | tr -d '\r' | grep '^profile: ' >"$profiles/$i.txt"
+        >/dev/null 2>"$profiles/$i.out"
+    whole+=("$(ms_since "$start")")
+    tr -d '\r' <"$profiles/$i.out" | grep '^profile: ' >"$profiles/$i.txt"
 done
 echo "where the time of a silent install goes (-DTK_PROFILE=ON), median of $profile_runs runs (ms):"
 awk -F': ' '{ sub(/ ms$/, "", $3); if (!($2 in seen)) { seen[$2] = 1; order[++n] = $2 }
@@ -238,6 +265,7 @@ awk -F': ' '{ sub(/ ms$/, "", $3); if (!($2 in seen)) { seen[$2] = 1; order[++n]
         # shellcheck disable=SC2086
         printf '  %-28s %8s\n' "$step" "$(median $times)"
     done
+echo "  (the same runs, whole process timed from outside: median $(median "${whole[@]}") ms)"
 echo
 
 # --- 4. Inflation, 5. size -------------------------------------------------------------------
