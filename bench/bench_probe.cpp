@@ -19,8 +19,20 @@ namespace {
 
 constexpr DWORD kTimeoutMilliseconds = 30000;
 
+double MillisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
+}
+
+// The started program, and when it was started (just before CreateProcess).
 struct Child {
     PROCESS_INFORMATION info{};
+    LARGE_INTEGER started{};
+    double Elapsed() const { return MillisecondsSince(started); }
     ~Child() {
         if (info.hProcess != nullptr) {
             ::CloseHandle(info.hThread);
@@ -43,15 +55,6 @@ std::string Quoted(const std::string& argument) {
     return quoted + "\"";
 }
 
-double Milliseconds(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
-
 bool Start(const std::vector<std::string>& command, Child& child) {
     std::string line;
     for (const std::string& argument : command) {
@@ -59,6 +62,7 @@ bool Start(const std::vector<std::string>& command, Child& child) {
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    ::QueryPerformanceCounter(&child.started);
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &child.info)) {
         std::fprintf(stderr, "bench_probe: cannot start %s (error %lu)\n", line.c_str(),
@@ -113,25 +117,23 @@ bool Painted(HWND window) {
 }
 
 int FirstPaint(const std::vector<std::string>& command) {
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
     Child child;
     if (!Start(command, child)) {
         return 1;
     }
     double visible = -1;
     double elapsed = -1;
-    while (Milliseconds(start) < kTimeoutMilliseconds) {
+    while (child.Elapsed() < kTimeoutMilliseconds) {
         if (::WaitForSingleObject(child.info.hProcess, 0) == WAIT_OBJECT_0) {
             break;
         }
         Search search{child.info.dwProcessId, nullptr};
         ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr && visible < 0) {
-            visible = Milliseconds(start);
+            visible = child.Elapsed();
         }
         if (search.found != nullptr && Painted(search.found)) {
-            elapsed = Milliseconds(start);
+            elapsed = child.Elapsed();
             break;
         }
         ::Sleep(1);
@@ -149,8 +151,6 @@ int FirstPaint(const std::vector<std::string>& command) {
 // The peak counters only grow; they are read while the program runs, because not every
 // system still answers for a process that has ended, and once more at its end.
 int PeakMemory(const std::vector<std::string>& command) {
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
     Child child;
     if (!Start(command, child)) {
         return 1;
@@ -166,11 +166,11 @@ int PeakMemory(const std::vector<std::string>& command) {
         }
     };
     DWORD waited = WAIT_TIMEOUT;
-    while (waited == WAIT_TIMEOUT && Milliseconds(start) < kTimeoutMilliseconds) {
+    while (waited == WAIT_TIMEOUT && child.Elapsed() < kTimeoutMilliseconds) {
         sample();
         waited = ::WaitForSingleObject(child.info.hProcess, 2);
     }
-    const double elapsed = Milliseconds(start);
+    const double elapsed = child.Elapsed();
     sample();
     if (waited != WAIT_OBJECT_0) {
         ::TerminateProcess(child.info.hProcess, 1);
@@ -181,8 +181,9 @@ int PeakMemory(const std::vector<std::string>& command) {
         std::fprintf(stderr, "bench_probe: no memory counters (error %lu)\n", ::GetLastError());
         return 1;
     }
-    std::printf("%.1f %zu %zu\n", elapsed, peak.PeakWorkingSetSize / 1024,
-                peak.PeakPagefileUsage / 1024);
+    std::printf("%.1f %lu %lu\n", elapsed,
+                static_cast<unsigned long>(peak.PeakWorkingSetSize / 1024),
+                static_cast<unsigned long>(peak.PeakPagefileUsage / 1024));
     return 0;
 }
 

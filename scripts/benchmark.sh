@@ -90,7 +90,11 @@ makensis -V1 -DTARGET="$nsis_target" -DFILES="$variant/peer/files.nsh" -DPAYLOAD
 . scripts/wine-lib.sh
 export TK_WINE_REQUIRED=1
 root=$base/wine-$arch
-tk_wine_setup "$root" >/dev/null
+tk_wine_setup "$root" >/dev/null || {
+    [ "$arch" = x86 ] && echo "benchmark: where Wine cannot run 32-bit programs, TK_BENCH_ARCH=x86_64" \
+        "measures both sides as 64-bit programs" >&2
+    exit 1
+}
 trap 'tk_wine_teardown "$root"' EXIT
 tk_wine_fresh_prefix "$root" bench
 setup=$WINEPREFIX/drive_c/setup
