@@ -8,7 +8,8 @@ void WriteToParentConsole(std::string_view text) {
     HANDLE output = ::GetStdHandle(STD_ERROR_HANDLE);
     bool ownHandle = false;
     if (output == nullptr || output == INVALID_HANDLE_VALUE) {
-        if (!::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        // Attached by an earlier line already: that answers ERROR_ACCESS_DENIED.
+        if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::GetLastError() != ERROR_ACCESS_DENIED) {
             return;
         }
         output = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -11,6 +11,7 @@ enum class ExitStatus : int {
     WizardQuit = 4,           // the user quit the wizard before the install completed
     AlreadyRunning = 5,       // another setup window is open; nothing was done
     FailedUnexpectedly = 6,   // the program itself failed (a crash); the install did not finish
+    RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
 
 }  // namespace tk::app

@@ -79,7 +79,8 @@ public:
     int ProgressPosition() override;
     void SetStatusText(const std::string& text) override;
     void SetCurrentFileText(const std::string& text) override;
-    void ShowCompletion(const std::string& completedText, const std::string& runCaption) override;
+    void ShowCompletion(const std::string& completedText, const std::string& runCaption,
+                        bool restartPending) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -90,6 +91,8 @@ private:
     void Apply();
     void KeepFocusUsable();
     void ReportError(const std::string& message);
+    // Silent: what the install left unfinished, one console line each.
+    void ReportUnfinished(const install::InstallReport& report);
     void RequestQuit();
     std::string Caption() const;
     HWND ControlWindow(int id) const;

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "app/console.h"
 #include "app/platform_services.h"
 #include "install/compatibility_layer.h"
 #include "install/folder_access.h"
@@ -74,7 +75,22 @@ void TtkInstaller::RunInstallSequence() {
     } catch (...) {
         // Whatever stopped the sequence, the install did not complete.
         installStopped_ = true;
+        ReportUnfinished(sequence.Report());
         throw;
+    }
+    ReportUnfinished(sequence.Report());
+}
+
+void TtkInstaller::ReportUnfinished(const install::InstallReport& report) {
+    if (!state_.silent) {
+        return;  // the wizard's last page says it
+    }
+    std::string text;
+    for (const std::string& line : install::ReportLines(report)) {
+        text += "tidykiosk_filter_v3: " + line + "\r\n";
+    }
+    if (!text.empty()) {
+        WriteToParentConsole(text);
     }
 }
 
@@ -132,9 +148,10 @@ void TtkInstaller::SetCurrentFileText(const std::string& text) {
     Apply();
 }
 
-void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption) {
+void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption,
+                                  bool restartPending) {
     completed_ = true;
-    model_.Complete(completedText, runCaption);
+    model_.Complete(completedText, runCaption, restartPending);
     Apply();
 }
 

@@ -30,7 +30,10 @@ ExitStatus TtkInstaller::Status() const {
         return ExitStatus::NoInstallFolder;
     }
     if (outcome_ == install::InstallOutcome::Incomplete || errorReported_) {
-        return ExitStatus::InstalledIncomplete;
+        return ExitStatus::InstalledIncomplete;  // wins over a pending restart
+    }
+    if (outcome_ == install::InstallOutcome::RestartPending) {
+        return ExitStatus::RestartRequired;
     }
     return ExitStatus::Installed;
 }

@@ -201,9 +201,13 @@ void WizardModel::BrowseChose(std::string folder) {
     state_.installFolder = chosen;
 }
 
-void WizardModel::Complete(const std::string& completedText, const std::string& runCaption) {
+void WizardModel::Complete(const std::string& completedText, const std::string& runCaption,
+                           bool restartPending) {
     At(LabelId(24)).text = completedText;
     At(kCheckBox2).text = runCaption;
+    if (restartPending) {
+        At(kCheckBox2).checked = false;
+    }
     At(kButton3).enabled = false;
     At(kButton1).enabled = false;
     ControlState& next = At(kButton2);

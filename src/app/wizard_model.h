@@ -55,7 +55,10 @@ public:
     void EditionClicked(int tag);          // RadioButton1 (tag 0) and RadioButton2 (tag 1)
     void RunClicked(bool checked);         // CheckBox2
     void BrowseChose(std::string folder);  // a folder picked in the folder dialog
-    void Complete(const std::string& completedText, const std::string& runCaption);
+    // The last page. With a restart pending "Run ..." starts unticked: the program it would
+    // start is the old one until then.
+    void Complete(const std::string& completedText, const std::string& runCaption,
+                  bool restartPending = false);
     // Starts the installed application when the wizard asks for it (never in silent mode).
     void Finish();
 

@@ -53,6 +53,29 @@ bool IsDamaged(std::span<const std::uint8_t> bytes) {
     return HasZlibHeader(bytes) && !InflatesCompletely(bytes);
 }
 
+// The one hidden file beside a target that waits to replace it at the next restart. Its
+// name depends only on the target, so installing again renews it instead of adding another.
+// Empty when it would not fit in the 259 characters a path may have.
+std::string PendingCopyOf(const std::string& target) {
+    const auto slash = target.rfind('\\');
+    const std::string copy = target.substr(0, slash + 1) + "~" +
+                             target.substr(slash == std::string::npos ? 0 : slash + 1);
+    return copy.size() <= 259 ? copy : std::string();
+}
+
+FileShortfall ShortfallOf(platform::ReplaceResult result) {
+    switch (result) {
+        case platform::ReplaceResult::TargetInUse:
+            return FileShortfall::InUse;
+        case platform::ReplaceResult::TargetBusy:
+            return FileShortfall::ReadOnly;
+        case platform::ReplaceResult::DiskFull:
+            return FileShortfall::DiskFull;
+        default:
+            return FileShortfall::NotWritable;
+    }
+}
+
 }  // namespace
 
 PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& resources,
@@ -133,7 +156,7 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
 
         const auto raw = resources_.RawData(id);
         if (!raw) {
-            return ExtractOutcome::Failed;
+            return Note(target, FileShortfall::NotInProgram, false);
         }
         // The file is written once, already in its final form: inflated, or the stored
         // bytes when they are no zlib stream or the name is one of the raw names.
@@ -141,17 +164,43 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
         if (!IsRawName(relativePath) && HasZlibHeader(*raw)) {
             inflated = InflateZlib(*raw);
             if (!inflated) {
-                return ExtractOutcome::Failed;  // damaged: never installed as it is
+                return Note(target, FileShortfall::Damaged, false);  // never installed as it is
             }
         }
         const std::span<const std::uint8_t> content =
             inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
-        return files_.ReplaceFileContent(target, content) == platform::ReplaceResult::Replaced
-                   ? ExtractOutcome::Written
-                   : ExtractOutcome::Failed;
+        const platform::ReplaceResult result = files_.ReplaceFileContent(target, content);
+        if (result == platform::ReplaceResult::Replaced) {
+            // A copy an earlier install left for the restart is older than the target now.
+            if (const std::string copy = PendingCopyOf(target); files_.FileExists(copy)) {
+                files_.RemoveFile(copy);
+            }
+            return ExtractOutcome::Written;
+        }
+        const bool scheduled =
+            result == platform::ReplaceResult::TargetInUse && ScheduleForRestart(target, content);
+        return Note(target, ShortfallOf(result), scheduled);
     } catch (...) {
-        return ExtractOutcome::Failed;
+        return Note(target, FileShortfall::Unexpected, false);
     }
+}
+
+ExtractOutcome PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled) {
+    notes_.push_back(FileNote{path, why, scheduled});
+    return scheduled ? ExtractOutcome::Scheduled : ExtractOutcome::Failed;
+}
+
+bool PayloadExtractor::ScheduleForRestart(const std::string& target,
+                                          std::span<const std::uint8_t> content) {
+    const std::string copy = PendingCopyOf(target);
+    if (copy.empty()) {
+        return false;
+    }
+    if (files_.WriteHiddenFile(copy, content) && files_.ReplaceAtRestart(copy, target)) {
+        return true;
+    }
+    files_.RemoveFile(copy);
+    return false;
 }
 
 }  // namespace tk::install

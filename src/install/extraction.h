@@ -2,6 +2,7 @@
 // Turns one payload resource into one file on disk.
 #include <span>
 #include <string>
+#include <vector>
 
 #include "install/catalogue.h"
 #include "platform/files.h"
@@ -14,6 +15,24 @@ enum class ExtractOutcome {
     Written,        // the file holds the payload
     NotForEdition,  // the entry is not installed by this edition; nothing to do
     Failed,         // the file belongs to this edition but could not be written
+    Scheduled,      // the file is in use: its new content replaces it at the next restart
+};
+
+// Why a file of this edition does not hold its payload now.
+enum class FileShortfall {
+    InUse,
+    ReadOnly,
+    DiskFull,
+    NotWritable,
+    NotInProgram,
+    Damaged,
+    Unexpected
+};
+
+struct FileNote {
+    std::string path;
+    FileShortfall why;
+    bool scheduled;  // replaced at the next restart
 };
 
 class PayloadExtractor {
@@ -34,15 +53,20 @@ public:
     bool PayloadDamaged(EditionCode edition);
     // Lets the window handle pending messages, then advances the bar by one (clamped).
     void StepProgress();
+    // Every file of the calls so far that was scheduled or failed, in call order.
+    const std::vector<FileNote>& Notes() const { return notes_; }
 
 private:
     ExtractOutcome WriteResource(int id, const std::string& relativePath, const std::string& base);
+    ExtractOutcome Note(const std::string& path, FileShortfall why, bool scheduled);
+    bool ScheduleForRestart(const std::string& target, std::span<const std::uint8_t> content);
 
     platform::Files& files_;
     platform::Resources& resources_;
     platform::ProgressView& view_;
     std::span<const PayloadEntry> catalogue_;
     std::span<const PayloadEntry> clientLanguages_;
+    std::vector<FileNote> notes_;
 };
 
 }  // namespace tk::install

@@ -1,5 +1,7 @@
 #include "install/install_sequence.h"
 
+#include <algorithm>
+
 #include "install/install_error.h"
 #include "install/paths.h"
 #include "install/texts.h"
@@ -51,13 +53,10 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
     return installFolder;
 }
 
-void InstallSequence::ExtractAll(const std::string& installFolder, bool& complete) {
+void InstallSequence::ExtractAll(const std::string& installFolder) {
     for (int id = kFirstPayloadId; id <= kLastPayloadId; ++id) {
         view_.ProcessMessages();
-        if (extractor_.ExtractPayload(id, installFolder, dataFolder_, state_.edition) ==
-            ExtractOutcome::Failed) {
-            complete = false;
-        }
+        extractor_.ExtractPayload(id, installFolder, dataFolder_, state_.edition);
         view_.SetCurrentFileText("");
         view_.ProcessMessages();
         platform::profile::Mark("file", id);
@@ -68,10 +67,7 @@ void InstallSequence::ExtractAll(const std::string& installFolder, bool& complet
     }
     for (const PayloadEntry& language : ClientLanguageList()) {
         view_.ProcessMessages();
-        if (extractor_.ExtractClientLanguage(language.id, installFolder, dataFolder_) ==
-            ExtractOutcome::Failed) {
-            complete = false;
-        }
+        extractor_.ExtractClientLanguage(language.id, installFolder, dataFolder_);
         view_.SetCurrentFileText("");
         view_.ProcessMessages();
     }
@@ -97,8 +93,14 @@ void InstallSequence::WriteSettingsFile(const std::string& installFolder) {
     }
 }
 
+void InstallSequence::StepDone(bool done, std::string_view step) {
+    if (!done) {
+        report_.incompleteSteps.emplace_back(step);
+    }
+}
+
 InstallOutcome InstallSequence::Run() {
-    bool complete = true;
+    report_ = InstallReport();
     view_.SetProgressMax(kProgressMaximum);
     view_.SetProgressPosition(0);
     extractor_.StepProgress();
@@ -122,16 +124,18 @@ InstallOutcome InstallSequence::Run() {
     dataFolder_ = ComputeDataFolder(installFolder);
     platform::profile::Mark("folders and damage check");
 
+    bool done = false;
     try {
-        complete = steps_.SetFolderAccess(dataFolder_, installFolder) && complete;
+        done = steps_.SetFolderAccess(dataFolder_, installFolder);
     } catch (...) {
-        complete = false;
     }
+    StepDone(done, texts::kStepFolderAccess);
     platform::profile::Mark("folder rights");
 
     extractor_.StepProgress();
     ShowStatus(texts::kCopyingFiles);
-    ExtractAll(installFolder, complete);
+    ExtractAll(installFolder);
+    report_.files = extractor_.Notes();
     WriteSettingsFile(installFolder);
     platform::profile::Mark("settings");
 
@@ -139,17 +143,15 @@ InstallOutcome InstallSequence::Run() {
     ShowStatus(texts::kCreatingRegistryKeys);
     extractor_.StepProgress();
 
+    done = false;  // also when the helper is missing: the provider could not be seen to
     try {
         const std::string helperPath = installFolder + "_fltw.exe";
         if (files_.FileExists(helperPath)) {
-            complete = steps_.RunProviderStep(helperPath, installFolder + "plugin\\_kfilter.dll") &&
-                       complete;
-        } else {
-            complete = false;  // the provider could not be seen to
+            done = steps_.RunProviderStep(helperPath, installFolder + "plugin\\_kfilter.dll");
         }
     } catch (...) {
-        complete = false;
     }
+    StepDone(done, texts::kStepProvider);
     platform::profile::Mark("helper start");
 
     extractor_.StepProgress();
@@ -160,20 +162,79 @@ InstallOutcome InstallSequence::Run() {
     ShowStatus(texts::kCreatingShortcuts);
 
     const Edition& edition = EditionOf(state_.edition);
-    complete = steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
-                                    std::string(edition.productName)) &&
-               complete;
+    StepDone(steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
+                                  std::string(edition.productName)),
+             texts::kStepShortcuts);
     platform::profile::Mark("shortcuts");
 
     extractor_.StepProgress();
-    complete = steps_.WriteRegistryEntries() && complete;
+    StepDone(steps_.WriteRegistryEntries(), texts::kStepRegistry);
     extractor_.StepProgress();
     platform::profile::Mark("registry");
 
-    view_.ShowCompletion(state_.appName + std::string(texts::kSuccessfullyInstalled),
-                         std::string(texts::kRunPrefix) + state_.appName);
+    const bool restart = RestartPending(report_);
+    view_.ShowCompletion(CompletionText(state_.appName, report_),
+                         std::string(texts::kRunPrefix) + state_.appName, restart);
     platform::profile::Mark("completion page");
-    return complete ? InstallOutcome::Completed : InstallOutcome::Incomplete;
+    const bool incomplete = !report_.incompleteSteps.empty() ||
+                            std::any_of(report_.files.begin(), report_.files.end(),
+                                        [](const FileNote& note) { return !note.scheduled; });
+    return incomplete ? InstallOutcome::Incomplete
+           : restart  ? InstallOutcome::RestartPending
+                      : InstallOutcome::Completed;
+}
+
+bool RestartPending(const InstallReport& report) {
+    return std::any_of(report.files.begin(), report.files.end(),
+                       [](const FileNote& note) { return note.scheduled; });
+}
+
+std::string CompletionText(const std::string& appName, const InstallReport& report) {
+    constexpr std::size_t kNamed = 3;
+    std::vector<std::string> missing;
+    for (const FileNote& note : report.files) {
+        if (!note.scheduled) {
+            missing.push_back(FileNameOf(note.path));
+        }
+    }
+    std::string text;
+    if (missing.empty()) {
+        text = appName + std::string(texts::kSuccessfullyInstalled);
+    } else {
+        std::string names;
+        for (std::size_t i = 0; i < missing.size() && i < kNamed; ++i) {
+            names += (i == 0 ? "" : ", ") + missing[i];
+        }
+        if (missing.size() > kNamed) {
+            names += " and " + std::to_string(missing.size() - kNamed) + " more";
+        }
+        text = std::string(texts::kIncompleteBefore) + appName +
+               std::string(texts::kIncompleteMiddle) + names + std::string(texts::kIncompleteAfter);
+    }
+    if (RestartPending(report)) {
+        text += texts::kRestartToFinish;
+    }
+    return text;
+}
+
+std::vector<std::string> ReportLines(const InstallReport& report) {
+    std::vector<std::string> lines;
+    for (const FileNote& note : report.files) {
+        if (note.scheduled) {
+            lines.push_back(note.path + std::string(texts::kScheduledLine));
+            continue;
+        }
+        // In the order of FileShortfall.
+        constexpr std::string_view kWhy[] = {
+            texts::kInUse,        texts::kReadOnly, texts::kDiskFull,  texts::kNotWritable,
+            texts::kNotInProgram, texts::kDamaged,  texts::kUnexpected};
+        const std::string_view why = kWhy[static_cast<int>(note.why)];
+        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + std::string(why));
+    }
+    for (const std::string& step : report.incompleteSteps) {
+        lines.push_back(step + std::string(texts::kStepIncompleteLine));
+    }
+    return lines;
 }
 
 }  // namespace tk::install

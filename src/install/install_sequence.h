@@ -1,6 +1,7 @@
 #pragma once
 // The one operation that installs the chosen edition.
 #include <string>
+#include <vector>
 
 #include "install/extraction.h"
 #include "install/install_state.h"
@@ -29,7 +30,23 @@ enum class InstallOutcome {
     Completed,        // every step did its work
     Incomplete,       // installed, but some step did not complete (it was swallowed)
     NoInstallFolder,  // the install folder was empty; nothing was written
+    RestartPending,   // every step did its work; files in use are replaced at the next restart
 };
+
+// What a run left unfinished: files in use that are replaced at the next restart, files
+// that were not written, and steps that did not complete.
+struct InstallReport {
+    std::vector<FileNote> files;
+    std::vector<std::string> incompleteSteps;
+};
+
+// The completion page's text: the usual one, or that the install is incomplete with the
+// files that were not written (a few by name); then, with a restart pending, that the
+// computer must be restarted.
+std::string CompletionText(const std::string& appName, const InstallReport& report);
+bool RestartPending(const InstallReport& report);
+// One line for each scheduled file and each file or step that did not complete, with why.
+std::vector<std::string> ReportLines(const InstallReport& report);
 
 inline constexpr int kProgressMaximum = 24;
 
@@ -52,12 +69,15 @@ public:
     InstallOutcome Run();
 
     const std::string& DataFolder() const { return dataFolder_; }
+    const InstallReport& Report() const { return report_; }
 
 private:
     void ShowStatus(std::string_view text);
     std::string ComputeDataFolder(const std::string& installFolder);
-    void ExtractAll(const std::string& installFolder, bool& complete);
+    void ExtractAll(const std::string& installFolder);
     void WriteSettingsFile(const std::string& installFolder);
+    // Notes a step that did not do all its work.
+    void StepDone(bool done, std::string_view step);
 
     InstallState& state_;
     platform::Files& files_;
@@ -66,6 +86,7 @@ private:
     InstallSteps& steps_;
     PayloadExtractor extractor_;
     std::string dataFolder_;
+    InstallReport report_;
 };
 
 }  // namespace tk::install

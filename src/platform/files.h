@@ -10,9 +10,11 @@ namespace tk::platform {
 // Outcome of writing a whole file in one step.
 enum class ReplaceResult {
     Replaced,     // the target now holds exactly the new bytes
-    TargetBusy,   // the target exists and is in use or read-only; it was left untouched
-    WriteFailed,  // the new bytes could not be written (folder missing, disk full, ...);
+    TargetBusy,   // the target is read-only or a folder; it was left untouched
+    WriteFailed,  // the new bytes could not be written (folder missing, access denied, ...);
                   // an existing target was left untouched and no temporary file remains
+    TargetInUse,  // another program holds the target open; it was left untouched
+    DiskFull,     // as WriteFailed, because the disk is full
 };
 
 class Files {
@@ -32,6 +34,12 @@ public:
     // target in one step, so the target is never seen half written.
     virtual ReplaceResult ReplaceFileContent(const std::string& path,
                                              std::span<const std::uint8_t> bytes) = 0;
+    // Creates or overwrites a hidden file with exactly these bytes, flushed to the disk.
+    virtual bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+    // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING: `from`
+    // replaces `to` at the next restart. A rename of `from` over `to` that is already
+    // pending is not added a second time. True when it is pending.
+    virtual bool ReplaceAtRestart(const std::string& from, const std::string& to) = 0;
     // WritePrivateProfileStringA: sets one key, keeps the rest of the file.
     virtual bool WriteProfileValue(const std::string& file, const std::string& section,
                                    const std::string& key, const std::string& value) = 0;

@@ -15,9 +15,10 @@ public:
     virtual int ProgressPosition() = 0;
     virtual void SetStatusText(const std::string& text) = 0;       // status line
     virtual void SetCurrentFileText(const std::string& text) = 0;  // current file line
-    // Turns the wizard to its last page with the two completion texts.
-    virtual void ShowCompletion(const std::string& completedText,
-                                const std::string& runCaption) = 0;
+    // Turns the wizard to its last page with the two completion texts; with a restart
+    // pending the program that "Run ..." would start is still the old one.
+    virtual void ShowCompletion(const std::string& completedText, const std::string& runCaption,
+                                bool restartPending) = 0;
 };
 
 }  // namespace tk::platform

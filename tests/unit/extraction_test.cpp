@@ -160,10 +160,11 @@ TEST_F(ExtractionTest, FailuresLeaveExistingFilesAsTheyWere) {
     const std::string target = kInstall + "server.txt";
     files.files[target] = Bytes("old");
 
-    files.busyFiles.insert(target);
+    files.busyFiles.insert(target);  // read-only: not scheduled for the restart either
     EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
               ExtractOutcome::Failed);
     EXPECT_EQ(files.Text(target), "old");
+    EXPECT_TRUE(files.pendingRenames.empty());
     files.busyFiles.clear();
 
     files.diskFull = true;
@@ -180,6 +181,38 @@ TEST_F(ExtractionTest, FailuresLeaveExistingFilesAsTheyWere) {
 
     EXPECT_EQ(extractor.ExtractPayload(999, kInstall, kData, kServerEdition),
               ExtractOutcome::Failed);
+}
+
+TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByAHiddenCopyBesideIt) {
+    const std::string target = kInstall + "server.txt";
+    const std::string copy = kInstall + "~server.txt";
+    files.files[target] = Bytes("running");
+    files.inUseFiles.insert(target);
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Scheduled);
+    EXPECT_EQ(files.Text(target), "running");
+    EXPECT_EQ(files.Text(copy), Content(201));
+    EXPECT_TRUE(files.hiddenFiles.count(copy));
+    EXPECT_EQ(files.pendingRenames, (std::map<std::string, std::string>{{target, copy}}));
+
+    // Once the file is free again it is replaced now, and the copy would only bring the
+    // older content back at the restart.
+    files.inUseFiles.clear();
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Written);
+    EXPECT_FALSE(files.FileExists(copy));
+
+    // A registration the system refuses leaves no copy behind and the file unwritten.
+    files.inUseFiles.insert(target);
+    files.restartRenameFails = true;
+    files.pendingRenames.clear();
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    EXPECT_FALSE(files.FileExists(copy));
+    ASSERT_EQ(extractor.Notes().size(), 2u);
+    EXPECT_TRUE(extractor.Notes()[0].scheduled);
+    EXPECT_FALSE(extractor.Notes()[1].scheduled);
+    EXPECT_EQ(extractor.Notes()[1].why, FileShortfall::InUse);
 }
 
 TEST_F(ExtractionTest, AnExistingWritableFileIsReplaced) {

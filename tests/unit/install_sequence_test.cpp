@@ -325,6 +325,45 @@ TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
     EXPECT_FALSE(view.completionShown);
 }
 
+TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOverIt) {
+    state.installFolder = "C:\\X\\";
+    files.AddDirectoryTree("C:\\X\\plugin");
+    for (const char* name : {"fltsrv.exe", "plugin\\_kfilter.dll"}) {
+        files.files[std::string("C:\\X\\") + name] = Bytes("old");
+        files.inUseFiles.insert(std::string("C:\\X\\") + name);
+    }
+    EXPECT_EQ(Run(), InstallOutcome::RestartPending);
+    EXPECT_EQ(files.pendingRenames.size(), 2u);
+    EXPECT_TRUE(view.restartPending);
+    EXPECT_EQ(view.completedText,
+              "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit. The "
+              "computer must be restarted to finish the installation.");
+    EXPECT_EQ(
+        Matching("Provider"),
+        (std::vector<std::string>{"Provider C:\\X\\_fltw.exe | C:\\X\\plugin\\_kfilter.dll"}));
+
+    // Read-only files are not scheduled; they make the install incomplete, which wins.
+    for (const char* name :
+         {"sporder.dll", "fltcln.exe", "fltfw.exe", "Uninstall.exe", "_fltw.exe"}) {
+        files.busyFiles.insert(std::string("C:\\X\\") + name);
+    }
+    steps.registryResult = false;
+    InstallSequence sequence(state, files, resources, system, view, steps);
+    EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
+    EXPECT_TRUE(view.restartPending);
+    EXPECT_EQ(view.completedText,
+              "The installation of tidyKiosk Filter v3 is incomplete: fltcln.exe, fltfw.exe, "
+              "_fltw.exe and 2 more could not be written. Please click Finish to quit. The "
+              "computer must be restarted to finish the installation.");
+    const auto lines = ReportLines(sequence.Report());
+    EXPECT_EQ(lines.front(),
+              "C:\\X\\fltsrv.exe: in use; it will be replaced when the computer restarts");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "C:\\X\\sporder.dll: not installed: read-only"),
+              lines.end());
+    EXPECT_EQ(lines.back(), "registry entries: did not complete");
+    EXPECT_EQ(lines.size(), 8u);
+}
+
 TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
     state.installFolder = "C:\\X\\";
     steps.shortcutsThrow = true;

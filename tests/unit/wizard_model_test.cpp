@@ -299,6 +299,17 @@ TEST_F(WizardModelTest, FinishStartsNothingWhenUntickedOrSilent) {
     EXPECT_TRUE(shell.launches.empty());
 }
 
+TEST_F(WizardModelTest, ARestartPendingStartsTheRunBoxUnticked) {
+    WalkTo(5);
+    model.Complete("", "", true);
+    EXPECT_FALSE(model.Control(kCheckBox2).checked);
+    model.Finish();
+    EXPECT_TRUE(shell.launches.empty()) << "the old program is not started";
+    model.RunClicked(true);
+    model.Finish();
+    EXPECT_EQ(1u, shell.launches.size()) << "the person may still tick it";
+}
+
 TEST_F(WizardModelTest, QuitQuestionNamesTheCurrentApp) {
     EXPECT_EQ("Are you sure you want to quit tidyKiosk Filter v3 Setup?", model.QuitQuestion());
     WalkTo(2);

@@ -128,7 +128,7 @@ TEST_F(FilesTest, AFileHeldOpenByAnotherProcessIsLeftUnchanged) {
     {
         wintest::HeldFile held(target);
         ASSERT_TRUE(held.Held()) << "the holder did not start";
-        EXPECT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::TargetBusy);
+        EXPECT_EQ(files.ReplaceFileContent(target, AsBytes("new")), ReplaceResult::TargetInUse);
     }
     EXPECT_EQ(ReadFile(target), "running program");
     EXPECT_EQ(wintest::FileNames(folder.Path()), std::vector<std::string>{"busy.exe"});
@@ -180,7 +180,7 @@ TEST_F(FilesTest, ExtractionWritesRawResourcesAndMakesSubfolders) {
         int ProgressPosition() override { return 0; }
         void SetStatusText(const std::string&) override {}
         void SetCurrentFileText(const std::string&) override {}
-        void ShowCompletion(const std::string&, const std::string&) override {}
+        void ShowCompletion(const std::string&, const std::string&, bool) override {}
     } view;
     // Resource 901 of this test program is plain text, 902 a zlib stream of "inflated".
     constexpr install::PayloadEntry catalogue[] = {{901, "sub\\dir\\raw.txt"},

@@ -35,6 +35,14 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+bool InUse(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool DiskFull(DWORD error) {
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
 // The path as the wide entry points take it: converted from the ANSI code page as the
 // ANSI entry points do, made full, and prefixed with \\?\ so that names beside it are not
 // held to MAX_PATH. Empty when it cannot be converted.
@@ -94,11 +102,17 @@ FileHandle CreateBeside(const std::wstring& target, DWORD access, std::wstring& 
     return FileHandle();
 }
 
-// Another program holds the file open. This is where an existing target is found in use;
-// it is then left as it is.
-bool IsInUse(const std::wstring& target) {
-    return !FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+// Whether an existing target can be replaced now: opening it for writing without sharing
+// tells whether another program holds it open (then it waits for the next restart).
+ReplaceResult ProbeExisting(const std::wstring& target) {
+    if (FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr))) {
+        return ReplaceResult::Replaced;
+    }
+    const DWORD error = ::GetLastError();
+    return InUse(error)                   ? ReplaceResult::TargetInUse
+           : error == ERROR_ACCESS_DENIED ? ReplaceResult::WriteFailed
+                                          : ReplaceResult::TargetBusy;
 }
 
 // The attributes a replaced file keeps, as a truncate-and-write would have kept them.
@@ -148,6 +162,7 @@ ReplaceResult SwapIn(const std::wstring& target, const std::wstring& temporary) 
         ::DeleteFileW(backup.c_str());
         return ReplaceResult::Replaced;
     }
+    const DWORD error = ::GetLastError();
     // Taken by another program since it was found free, or otherwise held by the system.
     if (!Exists(target)) {
         ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
@@ -156,7 +171,8 @@ ReplaceResult SwapIn(const std::wstring& target, const std::wstring& temporary) 
     if (Exists(target)) {
         ::DeleteFileW(backup.c_str());
     }
-    return ReplaceResult::TargetBusy;
+    return InUse(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED ? ReplaceResult::TargetInUse
+                                                                    : ReplaceResult::TargetBusy;
 }
 
 ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -166,10 +182,14 @@ ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uin
     }
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    // A read-only file or a folder is never replaced, and neither is a file in use.
-    if (exists && ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-                   IsInUse(target))) {
-        return ReplaceResult::TargetBusy;
+    // A read-only file or a folder is never replaced, and a file in use not now.
+    if (exists) {
+        if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+            return ReplaceResult::TargetBusy;
+        }
+        if (const ReplaceResult probe = ProbeExisting(target); probe != ReplaceResult::Replaced) {
+            return probe;
+        }
     }
 
     std::wstring temporary;
@@ -178,13 +198,14 @@ ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uin
         const bool written = file && WriteAll(file.get(), bytes) &&
                              ::FlushFileBuffers(file.get()) &&
                              (!exists || TakeOverAccessList(target, file.get()));
+        const DWORD error = written ? ERROR_SUCCESS : ::GetLastError();
         file.reset();
         if (!written ||
             (exists && !::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes)))) {
             if (!temporary.empty()) {
                 ::DeleteFileW(temporary.c_str());
             }
-            return ReplaceResult::WriteFailed;
+            return DiskFull(error) ? ReplaceResult::DiskFull : ReplaceResult::WriteFailed;
         }
     }
     if (exists) {
@@ -195,6 +216,47 @@ ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uin
         return ReplaceResult::WriteFailed;
     }
     return ReplaceResult::Replaced;
+}
+
+// True when the system's list of renames for the next restart already moves `from` over
+// `to` (the list holds pairs "\??\from", "!\??\to"; "!" when an existing target is
+// replaced).
+bool RenamePending(const std::string& from, const std::string& to) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                        0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    const RegistryKey key(opened);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr,
+                           &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ) {
+        return false;
+    }
+    std::vector<char> list(size + 2, '\0');
+    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    const auto same = [](std::string text, const std::string& path) {
+        if (!text.empty() && text.front() == '!') {
+            text.erase(0, 1);
+        }
+        return text.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(text.c_str() + 4, path.c_str()) == 0;
+    };
+    std::vector<std::string> entries;
+    for (const char* at = list.data(); at < list.data() + size && *at != '\0';
+         at += entries.back().size() + 1) {
+        entries.emplace_back(at);
+    }
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (same(entries[i], from) && same(entries[i + 1], to)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -245,6 +307,19 @@ ReplaceResult Win32Files::ReplaceFileContent(const std::string& path,
     } catch (const std::bad_alloc&) {
         return ReplaceResult::WriteFailed;
     }
+}
+
+bool Win32Files::WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    // An existing hidden file can only be overwritten by a create that names the attribute.
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
+    return file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
+}
+
+bool Win32Files::ReplaceAtRestart(const std::string& from, const std::string& to) {
+    return RenamePending(from, to) ||
+           ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool Win32Files::WriteProfileValue(const std::string& file, const std::string& section,

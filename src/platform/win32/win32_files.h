@@ -13,6 +13,8 @@ public:
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     ReplaceResult ReplaceFileContent(const std::string& path,
                                      std::span<const std::uint8_t> bytes) override;
+    bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;
     std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,

@@ -98,6 +98,9 @@ bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool 
 platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
                                                       std::span<const std::uint8_t> bytes) {
     Log("Replace " + path);
+    if (inUseFiles.count(path) != 0) {
+        return platform::ReplaceResult::TargetInUse;
+    }
     if (busyFiles.count(path) != 0 || lockedFiles.count(path) != 0 ||
         directories.count(path) != 0) {
         return platform::ReplaceResult::TargetBusy;
@@ -105,7 +108,10 @@ platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
     if (throwingFiles.count(path) != 0) {
         throw std::bad_alloc();
     }
-    if (diskFull || !ParentExists(path)) {
+    if (diskFull) {
+        return platform::ReplaceResult::DiskFull;
+    }
+    if (!ParentExists(path)) {
         return platform::ReplaceResult::WriteFailed;
     }
     if (vanishingFiles.count(path) != 0) {
@@ -113,6 +119,25 @@ platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
     }
     files[path] = Bytes(bytes.begin(), bytes.end());
     return platform::ReplaceResult::Replaced;
+}
+
+bool FakeFiles::WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    Log("WriteHidden " + path);
+    if (diskFull || !ParentExists(path) || busyFiles.count(path) != 0) {
+        return false;
+    }
+    files[path] = Bytes(bytes.begin(), bytes.end());
+    hiddenFiles.insert(path);
+    return true;
+}
+
+bool FakeFiles::ReplaceAtRestart(const std::string& from, const std::string& to) {
+    Log("ReplaceAtRestart " + from + " -> " + to);
+    if (restartRenameFails) {
+        return false;
+    }
+    pendingRenames[to] = from;
+    return true;
 }
 
 bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,

@@ -15,9 +15,13 @@ public:
 
     std::set<std::string> directories;
     std::map<std::string, Bytes> files;
-    std::set<std::string> busyFiles;           // in use or read-only: never replaced
-    std::set<std::string> lockedFiles;         // held by a LockedFile: neither replaced nor removed
-    std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
+    std::set<std::string> busyFiles;    // read-only: never replaced
+    std::set<std::string> inUseFiles;   // held open by another program
+    std::set<std::string> lockedFiles;  // held by a LockedFile: neither replaced nor removed
+    std::set<std::string> hiddenFiles;
+    bool restartRenameFails = false;
+    std::map<std::string, std::string> pendingRenames;  // target -> the file that replaces it
+    std::set<std::string> uncreatableFolders;           // MakeDirectories fails below these
     bool diskFull = false;
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
     std::set<std::string> vanishingFiles;  // reported written, but gone at once (a scanner)
@@ -41,6 +45,8 @@ public:
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     platform::ReplaceResult ReplaceFileContent(const std::string& path,
                                                std::span<const std::uint8_t> bytes) override;
+    bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;
     std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,

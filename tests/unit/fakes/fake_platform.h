@@ -64,6 +64,7 @@ public:
     std::string completedText;
     std::string runCaption;
     bool completionShown = false;
+    bool restartPending = false;
     std::vector<std::string>* log = nullptr;
 
     void ProcessMessages() override { ++messagePumps; }
@@ -81,8 +82,10 @@ public:
         }
     }
     void SetCurrentFileText(const std::string& text) override { fileTexts.push_back(text); }
-    void ShowCompletion(const std::string& completed, const std::string& run) override {
+    void ShowCompletion(const std::string& completed, const std::string& run,
+                        bool restart) override {
         completionShown = true;
+        restartPending = restart;
         completedText = completed;
         runCaption = run;
         if (log != nullptr) {

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Installing over a running installation: the files in use are replaced at the next restart
+# (Wine keeps the system's pending-rename list and carries it out on `wineboot -r`).
+. "$(dirname "$0")/e2e-lib.sh"
+tk_e2e_prefix
+
+x=$(tk_wine_unix_path 'C:\X')
+held=(fltsrv.exe plugin/_kfilter.dll)
+
+pending() {  # the pending renames, one name a line
+    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+        /v PendingFileRenameOperations </dev/null 2>/dev/null | tr -d '\r' \
+        | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d'
+}
+# The whole exit status, as a deployment script sees it (a Unix exit status keeps only the
+# low byte of 3010).
+run_setup_from_batch() {
+    printf '@C:\\setup\\tidykiosk_filter_v3.exe -silent 0 C:\\X\r\n@echo status %%errorlevel%%\r\n' \
+        >"$(tk_wine_unix_path 'C:\setup\install.bat')"
+    wine cmd /c 'C:\setup\install.bat' </dev/null >"$WINEPREFIX/setup.out" 2>&1
+    TK_STATUS=$(tr -d '\r' <"$WINEPREFIX/setup.out" | sed -n 's/^status //p')
+}
+expected_pending='\??\C:\X\~fltsrv.exe
+!\??\C:\X\fltsrv.exe
+\??\C:\X\plugin\~_kfilter.dll
+!\??\C:\X\plugin\_kfilter.dll'
+
+tk_run_setup -silent 0 'C:\X'
+tk_check_eq "first install: exit status" 0 "$TK_STATUS"
+
+# The application and the filter library are running: held open without sharing.
+holders=()
+for file in "${held[@]}"; do
+    printf 'old %s' "$file" >"$x/$file"
+    wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" "C:\\X\\${file//\//\\}" "C:\\X\\held-${file##*/}" 120 \
+        </dev/null >/dev/null 2>&1 &
+    holders+=($!)
+done
+for _ in $(seq 1 150); do [ -e "$x/held-fltsrv.exe" ] && [ -e "$x/held-_kfilter.dll" ] && break; sleep 0.1; done
+printf 'stale' >"$x/fltfw.exe"
+
+run_setup_from_batch
+tk_check_eq "files in use: exit status 3010" 3010 "$TK_STATUS"
+for file in "${held[@]}"; do
+    tk_check_eq "$file in use: unchanged until the restart" "old $file" "$(cat "$x/$file")"
+    tk_check "$file in use: named on the console" \
+        grep -qF "C:\\X\\${file//\//\\}: in use; it will be replaced when the computer restarts" "$WINEPREFIX/setup.out"
+done
+tk_check "a free file was replaced" cmp -s "$(tk_payload_input fltfw.exe)" "$x/fltfw.exe"
+tk_check_eq "the pending list names the held files" "$expected_pending" "$(pending)"
+
+# Installing again before the restart renews the waiting copy and adds no second rename;
+# a read-only file is neither replaced nor scheduled, and makes the status 3.
+printf 'an older waiting copy' >"$x/~fltsrv.exe"
+printf 'read-only old' >"$x/sporder.dll"
+chmod a-w "$x/sporder.dll"
+run_setup_from_batch
+tk_check_eq "in use and read-only: exit status 3 wins" 3 "$TK_STATUS"
+tk_check_eq "read-only file: left as it was" "read-only old" "$(cat "$x/sporder.dll")"
+tk_check "read-only file: named on the console" \
+    grep -qF 'C:\X\sporder.dll: not installed: read-only' "$WINEPREFIX/setup.out"
+tk_check_eq "second install: still one rename per held file, none for the read-only one" \
+    "$expected_pending" "$(pending)"
+tk_check "second install: the waiting copy holds the newest content" \
+    cmp -s "$(tk_payload_input fltsrv.exe)" "$x/~fltsrv.exe"
+
+for holder in "${holders[@]}"; do
+    kill "$holder" 2>/dev/null
+    wait "$holder" 2>/dev/null
+done
+wine wineboot -r </dev/null >/dev/null 2>&1  # returns when the renames are done
+for file in "${held[@]}"; do
+    tk_check "after the restart: $file equals its payload" cmp -s "$(tk_payload_input "$file")" "$x/$file"
+done
+tk_check_eq "after the restart: no waiting copy is left" "" "$(cd "$x" && find . -name '~*')"
+tk_check_eq "after the restart: nothing is pending" "" "$(pending)"
+tk_check_eq "after the restart: the read-only file is as it was" "read-only old" "$(cat "$x/sporder.dll")"
+chmod u+w "$x/sporder.dll"
+
+tk_e2e_finish
