@@ -2,9 +2,13 @@
 # needs nothing newer than Windows XP (the posix thread model's winpthreads imports
 # GetTickCount64, which Windows gained with Vista). The GoogleTest suites need the posix
 # model's std::mutex and are built with cmake/mingw-i686-posix.cmake in a sub-build.
+# cmake/mingw-x86_64.cmake reuses this file for 64-bit builds (TK_MINGW_PROCESSOR).
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+if(NOT TK_MINGW_PROCESSOR)
+    set(TK_MINGW_PROCESSOR i686)
+endif()
+set(CMAKE_SYSTEM_PROCESSOR ${TK_MINGW_PROCESSOR})
+set(TOOLCHAIN_PREFIX ${TK_MINGW_PROCESSOR}-w64-mingw32)
 if(NOT TK_THREAD_MODEL)
     set(TK_THREAD_MODEL win32)
 endif()

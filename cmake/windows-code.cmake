@@ -22,6 +22,11 @@ set(TK_APP_SOURCES
     src/app/pictures.cpp
     src/app/ui_text.cpp
 )
+# Step timings for the benchmarks (scripts/benchmark.sh); never in a released program.
+option(TK_PROFILE "Time the steps of a run and print them when it ends (benchmarks only)" OFF)
+if(TK_PROFILE)
+    list(APPEND TK_WIN32_SOURCES src/platform/win32/win32_profile.cpp)
+endif()
 list(TRANSFORM TK_WIN32_SOURCES PREPEND ${TK_SOURCE_DIR}/)
 list(TRANSFORM TK_APP_SOURCES PREPEND ${TK_SOURCE_DIR}/)
 # No uuid library: it carries every interface identifier of the system; the few the
@@ -45,7 +50,7 @@ function(tk_windows_code target)
     target_sources(${target} PRIVATE ${TK_CORE_SOURCES} ${TK_WIN32_SOURCES} ${TK_APP_SOURCES})
     target_include_directories(${target} PUBLIC ${TK_SOURCE_DIR}/src)
     target_compile_definitions(${target} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
-                               _WIN32_WINNT=${TK_WIN32_WINNT})
+                               _WIN32_WINNT=${TK_WIN32_WINNT} $<$<BOOL:${TK_PROFILE}>:TK_PROFILE>)
     target_compile_options(${target} PRIVATE ${TK_WARNINGS})
     target_link_libraries(${target} PUBLIC ZLIB::ZLIB ${TK_SYSTEM_LIBRARIES})
 endfunction()

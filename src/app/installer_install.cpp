@@ -11,6 +11,7 @@
 #include "install/folder_access.h"
 #include "install/registry_entries.h"
 #include "install/shortcuts.h"
+#include "platform/profile.h"
 #include "provider/calmwall.h"
 
 namespace tk::app {
@@ -30,8 +31,11 @@ void TtkInstaller::FormCreate() {
 // Tabs hidden, page 0, app name, caption, page index, version panel, texts and the
 // application's title.
 void TtkInstaller::StartWizard() {
+    // Tabs hidden, page 0, app name, caption, page index, version panel, texts and the
+    // application's title.
     model_.Start();
     Apply();
+    platform::profile::Mark("window texts");
 }
 
 void TtkInstaller::RunSilentInstall() {
@@ -57,6 +61,7 @@ void TtkInstaller::FillPlaceholders() {
 
 void TtkInstaller::SetCompatibilityLayer() {
     install::SetCompatibilityLayer(platform_.registry, platform_.system);
+    platform::profile::Mark("compatibility layer");
 }
 
 void TtkInstaller::RunInstallSequence() {
@@ -98,7 +103,9 @@ bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::str
     provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
                                    {platform_.files, platform_.system, platform_.shell,
                                     platform_.catalogue, platform_.hiddenWindows});
-    return firewall.IsInstalled() || firewall.RunInstallHelper(helperPath, libraryPath, true);
+    const bool installed = firewall.IsInstalled();
+    platform::profile::Mark("provider catalogue");
+    return installed || firewall.RunInstallHelper(helperPath, libraryPath, true);
 }
 
 bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {

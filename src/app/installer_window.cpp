@@ -9,6 +9,7 @@
 #include "app/platform_services.h"
 #include "app/ui_text.h"
 #include "install/catalogue.h"
+#include "platform/profile.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tk::app {
@@ -206,6 +207,7 @@ bool TtkInstaller::Create() {
     if (window_ == nullptr) {
         return false;
     }
+    platform::profile::Mark("window creation");
     CreateControls();
     FormCreate();
     return true;
@@ -217,6 +219,7 @@ void TtkInstaller::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     fonts_ = std::make_unique<Fonts>();
     pictures_ = std::make_unique<Pictures>(platform_.resources);
+    platform::profile::Mark("fonts and pictures");
     for (const ControlDef& control : WindowDefinition()) {
         const WindowClass cls = ClassOf(control);
         const HWND parent = control.parent == 0 ? window_ : ControlWindow(control.parent);
@@ -245,6 +248,7 @@ void TtkInstaller::CreateControls() {
     progressBar_ = ControlWindow(kJvXPProgressBar1);
     nextButton_ = ControlWindow(kButton2);
     FormResize();
+    platform::profile::Mark("controls");
 }
 
 HWND TtkInstaller::ControlWindow(int id) const {

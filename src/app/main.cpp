@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/crash_guard.h"
 #include "app/installer.h"
 #include "app/platform_services.h"
 #include "app/ui_text.h"
+#include "platform/profile.h"
 
 // An exception that escapes every handler ends the program through the crash handlers.
 // The library's own verbose handler would bring a whole symbol demangler into the program
@@ -19,6 +21,7 @@ void __verbose_terminate_handler() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tk;
+    platform::profile::Start();
     app::InstallCrashHandlers(true);  // quiet until the mode is known
     std::vector<std::string> arguments = app::SplitCommandLine(::GetCommandLineA());
     if (!arguments.empty()) {
@@ -54,5 +57,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             ::DispatchMessageW(&message);
         }
     }
+    platform::profile::Mark("finish and message loop");
+    platform::profile::Report(&app::WriteToParentConsole);
     return static_cast<int>(installer.Status());
 }

@@ -5,6 +5,7 @@
 #include "install/install_error.h"
 #include "install/paths.h"
 #include "install/texts.h"
+#include "platform/profile.h"
 
 namespace tk::install {
 
@@ -58,6 +59,7 @@ void InstallSequence::ExtractAll(const std::string& installFolder) {
         extractor_.ExtractPayload(id, installFolder, dataFolder_, state_.edition);
         view_.SetCurrentFileText("");
         view_.ProcessMessages();
+        platform::profile::Mark("file", id);
     }
     extractor_.StepProgress();
     if (state_.edition != kClientEdition) {
@@ -120,6 +122,7 @@ InstallOutcome InstallSequence::Run() {
         files_.MakeDirectories(installFolder);  // later steps fail one by one if this did
     }
     dataFolder_ = ComputeDataFolder(installFolder);
+    platform::profile::Mark("folders and damage check");
 
     bool done = false;
     try {
@@ -127,12 +130,14 @@ InstallOutcome InstallSequence::Run() {
     } catch (...) {
     }
     StepDone(done, texts::kStepFolderAccess);
+    platform::profile::Mark("folder rights");
 
     extractor_.StepProgress();
     ShowStatus(texts::kCopyingFiles);
     ExtractAll(installFolder);
     report_.files = extractor_.Notes();
     WriteSettingsFile(installFolder);
+    platform::profile::Mark("settings");
 
     view_.SetCurrentFileText(std::string(texts::kPleaseWait));
     ShowStatus(texts::kCreatingRegistryKeys);
@@ -147,6 +152,7 @@ InstallOutcome InstallSequence::Run() {
     } catch (...) {
     }
     StepDone(done, texts::kStepProvider);
+    platform::profile::Mark("helper start");
 
     extractor_.StepProgress();
     ShowStatus(texts::kCreatingRegistryKeys);
@@ -159,14 +165,17 @@ InstallOutcome InstallSequence::Run() {
     StepDone(steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
                                   std::string(edition.productName)),
              texts::kStepShortcuts);
+    platform::profile::Mark("shortcuts");
 
     extractor_.StepProgress();
     StepDone(steps_.WriteRegistryEntries(), texts::kStepRegistry);
     extractor_.StepProgress();
+    platform::profile::Mark("registry");
 
     const bool restart = RestartPending(report_);
     view_.ShowCompletion(CompletionText(state_.appName, report_),
                          std::string(texts::kRunPrefix) + state_.appName, restart);
+    platform::profile::Mark("completion page");
     const bool incomplete = !report_.incompleteSteps.empty() ||
                             std::any_of(report_.files.begin(), report_.files.end(),
                                         [](const FileNote& note) { return !note.scheduled; });
