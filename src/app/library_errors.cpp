@@ -54,33 +54,22 @@ void __throw_bad_cast() {
 void __throw_bad_typeid() {
     throw bad_typeid();
 }
-void __throw_logic_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_domain_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_invalid_argument(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_length_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_out_of_range(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_runtime_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_range_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_overflow_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
-void __throw_underflow_error(const char* message) {
-    throw tk::app::LibraryError(message);
-}
+// The errors that carry a message all become the one light error.
+#define TK_LIBRARY_ERROR_RAISER(kind)          \
+    void __throw_##kind(const char* message) { \
+        throw tk::app::LibraryError(message);  \
+    }
+TK_LIBRARY_ERROR_RAISER(logic_error)
+TK_LIBRARY_ERROR_RAISER(domain_error)
+TK_LIBRARY_ERROR_RAISER(invalid_argument)
+TK_LIBRARY_ERROR_RAISER(length_error)
+TK_LIBRARY_ERROR_RAISER(out_of_range)
+TK_LIBRARY_ERROR_RAISER(runtime_error)
+TK_LIBRARY_ERROR_RAISER(range_error)
+TK_LIBRARY_ERROR_RAISER(overflow_error)
+TK_LIBRARY_ERROR_RAISER(underflow_error)
+#undef TK_LIBRARY_ERROR_RAISER
+
 void __throw_out_of_range_fmt(const char* format, ...) {
     // A format that starts with "%s" takes the function's name as its first argument;
     // the others start with the name.
