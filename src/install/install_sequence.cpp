@@ -217,6 +217,30 @@ std::string CompletionText(const std::string& appName, const InstallReport& repo
     return text;
 }
 
+namespace {
+
+std::string_view ReasonOf(FileShortfall why) {
+    switch (why) {
+        case FileShortfall::InUse:
+            return texts::kInUse;
+        case FileShortfall::ReadOnly:
+            return texts::kReadOnly;
+        case FileShortfall::DiskFull:
+            return texts::kDiskFull;
+        case FileShortfall::NotWritable:
+            return texts::kNotWritable;
+        case FileShortfall::NotInProgram:
+            return texts::kNotInProgram;
+        case FileShortfall::Damaged:
+            return texts::kDamaged;
+        case FileShortfall::Unexpected:
+            break;
+    }
+    return texts::kUnexpected;
+}
+
+}  // namespace
+
 std::vector<std::string> ReportLines(const InstallReport& report) {
     std::vector<std::string> lines;
     for (const FileNote& note : report.files) {
@@ -224,12 +248,8 @@ std::vector<std::string> ReportLines(const InstallReport& report) {
             lines.push_back(note.path + std::string(texts::kScheduledLine));
             continue;
         }
-        // In the order of FileShortfall.
-        constexpr std::string_view kWhy[] = {
-            texts::kInUse,        texts::kReadOnly, texts::kDiskFull,  texts::kNotWritable,
-            texts::kNotInProgram, texts::kDamaged,  texts::kUnexpected};
-        const std::string_view why = kWhy[static_cast<int>(note.why)];
-        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + std::string(why));
+        lines.push_back(note.path + std::string(texts::kNotInstalledLine) +
+                        std::string(ReasonOf(note.why)));
     }
     for (const std::string& step : report.incompleteSteps) {
         lines.push_back(step + std::string(texts::kStepIncompleteLine));
