@@ -10,6 +10,7 @@
 #include "app/ui_text.h"
 #include "install/catalogue.h"
 #include "platform/profile.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tk::app {
@@ -208,7 +209,12 @@ bool TtkInstaller::Create() {
         return false;
     }
     platform::profile::Mark("window creation");
-    CreateControls();
+    // A silent run never shows the window: its controls would only be drawn for nobody,
+    // and building them loads the common controls library. The wizard model keeps every
+    // control's state either way.
+    if (!state_.silent) {
+        CreateControls();
+    }
     FormCreate();
     return true;
 }
@@ -217,6 +223,13 @@ bool TtkInstaller::Create() {
 // order in which Tab visits them.
 void TtkInstaller::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    // Loaded here rather than by the loader: only a window that is shown needs it.
+    static platform::win32::SystemLibrary commonControls{L"comctl32.dll"};
+    if (const auto initialise =
+            commonControls.Find<decltype(::InitCommonControlsEx)>("InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+        initialise(&classes);
+    }
     fonts_ = std::make_unique<Fonts>();
     pictures_ = std::make_unique<Pictures>(platform_.resources);
     platform::profile::Mark("fonts and pictures");

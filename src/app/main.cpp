@@ -1,6 +1,5 @@
 // Entry point of the setup program.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/command_line.h"
 #include "app/console.h"
@@ -38,9 +37,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                          MB_OK | MB_ICONWARNING);
         return static_cast<int>(app::ExitStatus::AlreadyRunning);
     }
-
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
 
     app::PlatformServices platform;
     app::TtkInstaller installer(state, platform, arguments);

@@ -55,12 +55,16 @@ tk_check_eq "client: language setting" "$(printf '[Ayarlar]\r\nLanguage=english\
 
 # Installing again over the Server keeps the settings file's other keys.
 printf '[Settings]\r\nLang=turkce.lng\r\nPort=8080\r\n' >"$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')"
-WINEDEBUG=+loaddll tk_run_setup -silent 0 'C:\X'
+WINEDEBUG=+loaddll,+pid tk_run_setup -silent 0 'C:\X'
 tk_check_eq "reinstall: exit status" 0 "$TK_STATUS"
-# Nothing is shown, so the window's pictures are never decoded and GDI+ is never loaded.
-tk_check "reinstall: the loader's trace was read" grep -qi 'Loaded L".*\\kernel32\.dll"' "$WINEPREFIX/setup.out"
-tk_check "reinstall: GDI+ and its picture decoders not loaded" \
-    bash -c "! grep -iE 'Loaded L\".*(gdiplus|windowscodecs)' '$WINEPREFIX/setup.out'"
+# Nothing is shown, so no control is built and no picture decoded: neither the common
+# controls nor GDI+ are loaded. Only the setup program's own lines count (the trace also
+# holds the programs it starts).
+setup_pid=$(tr -d '\r' <"$WINEPREFIX/setup.out" | grep -i 'Loaded L".*\\tidykiosk_filter_v3\.exe"' | cut -d: -f1 | head -n1)
+tr -d '\r' <"$WINEPREFIX/setup.out" | grep "^$setup_pid:" >"$WINEPREFIX/setup-loads.out" || true
+tk_check "reinstall: the loader's trace was read" grep -qi 'Loaded L".*\\kernel32\.dll"' "$WINEPREFIX/setup-loads.out"
+tk_check "reinstall: common controls, GDI+ and its picture decoders not loaded" \
+    bash -c "! grep -iE 'Loaded L\".*(comctl32|gdiplus|windowscodecs)' '$WINEPREFIX/setup-loads.out'"
 tk_check_eq "reinstall: only the language key is reset" \
     "$(printf '[Settings]\r\nLang=english.lng\r\nPort=8080\r\n')" \
     "$(cat "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')")"
