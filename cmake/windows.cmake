@@ -100,6 +100,15 @@ endforeach()
 add_custom_target(tk_payloads DEPENDS ${TK_PACKED_FILES})
 
 set(TK_MANIFEST ${CMAKE_SOURCE_DIR}/resources/tidykiosk_filter_v3.manifest)
+# The 64-bit benchmark build (cmake/mingw-x86_64.cmake) names its own architecture, or
+# Windows finds no common controls 6 for it and the wizard gets the old unthemed ones.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    file(READ ${TK_MANIFEST} manifest)
+    string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\"" manifest
+                   "${manifest}")
+    set(TK_MANIFEST ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.manifest)
+    file(WRITE ${TK_MANIFEST} "${manifest}")
+endif()
 # The window's pictures and the agreement shown on its licence page.
 set(TK_WINDOW_RESOURCES ${CMAKE_SOURCE_DIR}/resources/pictures/banner.png
     ${CMAKE_SOURCE_DIR}/resources/pictures/logo.gif ${CMAKE_SOURCE_DIR}/resources/payload/tidykiosk_agreement.txt)
