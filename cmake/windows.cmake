@@ -111,7 +111,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 endif()
 # The window's pictures and the agreement shown on its licence page.
 set(TK_WINDOW_RESOURCES ${CMAKE_SOURCE_DIR}/resources/pictures/banner.png
-    ${CMAKE_SOURCE_DIR}/resources/pictures/logo.gif ${CMAKE_SOURCE_DIR}/resources/payload/tidykiosk_agreement.txt)
+    ${CMAKE_SOURCE_DIR}/resources/pictures/logo.png ${CMAKE_SOURCE_DIR}/resources/payload/tidykiosk_agreement.txt)
 configure_file(resources/tidykiosk_filter_v3.rc.in ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIES
                             OBJECT_DEPENDS "${TK_PACKED_FILES};${TK_MANIFEST};${TK_WINDOW_RESOURCES}")

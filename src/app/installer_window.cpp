@@ -223,8 +223,9 @@ bool TtkInstaller::Create() {
 // order in which Tab visits them.
 void TtkInstaller::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    // Loaded here rather than by the loader: only a window that is shown needs it.
-    static platform::win32::SystemLibrary commonControls{L"comctl32.dll"};
+    // Loaded here rather than by the loader: only a window that is shown needs it. It stays
+    // loaded until the program ends.
+    platform::win32::SystemLibrary commonControls{L"comctl32.dll"};
     if (const auto initialise =
             commonControls.Find<decltype(::InitCommonControlsEx)>("InitCommonControlsEx")) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};

@@ -1,71 +1,34 @@
-// The welcome page's two pictures, decoded and drawn with GDI+, and the logo's place on
-// the banner. GDI+ is loaded when the pictures are first drawn: a silent install, which
-// shows no window, never loads it.
+// The welcome page's two pictures, decoded from the program's resources when they are
+// first drawn and drawn with plain GDI, and the logo's place on the banner. A silent
+// install, which shows no window, never decodes them.
 #include "app/pictures.h"
 
-// GDI+ needs the property types that WIN32_LEAN_AND_MEAN leaves out.
-#include <objidl.h>
-#include <propidl.h>
-
-#include <gdiplus.h>
-
-#include <algorithm>
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/installer.h"
+#include "app/palette_png.h"
 #include "app/wizard_layout.h"
-#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tk::app {
 namespace {
 
-// The transparent colour of the pictures under resources/pictures (magenta).
-constexpr Gdiplus::ARGB kPictureTransparentColour = 0xFFFF00FF;
+// The transparent colour of the pictures under resources/pictures (magenta): the logo's
+// background, which lets the banner show through.
+constexpr COLORREF kPictureTransparentColour = RGB(255, 0, 255);
 
-// The GDI+ functions the pictures use, looked up in gdiplus.dll.
-struct GdiPlus {
-    platform::win32::SystemLibrary library{L"gdiplus.dll"};
-#define TK_GDIPLUS(scope, name) \
-    decltype(&scope::name) name = library.Find<decltype(scope::name)>(#name)
-    TK_GDIPLUS(Gdiplus, GdiplusStartup);
-    TK_GDIPLUS(Gdiplus, GdiplusShutdown);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateBitmapFromStream);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipDisposeImage);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipGetImageWidth);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipGetImageHeight);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateFromHDC);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipDeleteGraphics);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipCreateImageAttributes);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipSetImageAttributesColorKeys);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipDisposeImageAttributes);
-    TK_GDIPLUS(Gdiplus::DllExports, GdipDrawImageRectRectI);
-#undef TK_GDIPLUS
-
-    // Without every one of them, the pictures are left out.
-    bool Complete() const {
-        return GdiplusStartup && GdiplusShutdown && GdipCreateBitmapFromStream &&
-               GdipDisposeImage && GdipGetImageWidth && GdipGetImageHeight && GdipCreateFromHDC &&
-               GdipDeleteGraphics && GdipCreateImageAttributes && GdipSetImageAttributesColorKeys &&
-               GdipDisposeImageAttributes && GdipDrawImageRectRectI;
-    }
-};
-
-// A decoded picture, disposed of through the loaded library.
-struct ImageDisposer {
-    decltype(&Gdiplus::DllExports::GdipDisposeImage) dispose;
-    void operator()(Gdiplus::GpImage* image) const { dispose(image); }
-};
-using Image = std::unique_ptr<Gdiplus::GpImage, ImageDisposer>;
-
-struct StreamTraits {
-    using Type = IStream*;
+struct MemoryDcTraits {
+    using Type = HDC;
     static Type Invalid() { return nullptr; }
-    static void Close(Type stream) { stream->Release(); }
+    static void Close(Type dc) { ::DeleteDC(dc); }
 };
-using Stream = platform::win32::UniqueHandle<StreamTraits>;
+struct BitmapTraits {
+    using Type = HBITMAP;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type bitmap) { ::DeleteObject(bitmap); }
+};
 
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control) {
@@ -77,57 +40,53 @@ RECT RectInParent(HWND control) {
 
 }  // namespace
 
-struct Pictures::Decoded {
-    GdiPlus gdiplus;
-    ULONG_PTR gdiplusToken = 0;
-    Stream bannerStream;
-    Stream logoStream;
-    Image banner{nullptr, {gdiplus.GdipDisposeImage}};
-    Image logo{nullptr, {gdiplus.GdipDisposeImage}};
+// One decoded picture, held as a 32-bit bitmap selected into a memory device context that
+// the drawing copies from.
+struct Pictures::Bitmap {
+    platform::win32::UniqueHandle<BitmapTraits> bitmap;
+    platform::win32::UniqueHandle<MemoryDcTraits> dc;
+    HGDIOBJ replaced = nullptr;
+    int width = 0;
+    int height = 0;
 
-    explicit Decoded(platform::Resources& resources) {
-        Gdiplus::GdiplusStartupInput input;
-        if (!gdiplus.Complete() ||
-            gdiplus.GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
-            gdiplusToken = 0;
-            return;
-        }
-        Load(resources, kBannerResource, bannerStream, banner);
-        Load(resources, kLogoResource, logoStream, logo);
-    }
-    ~Decoded() {
-        banner.reset();
-        logo.reset();
-        if (gdiplusToken != 0) {
-            gdiplus.GdiplusShutdown(gdiplusToken);
-        }
-    }
-    Decoded(const Decoded&) = delete;
-    Decoded& operator=(const Decoded&) = delete;
-
-    // GDI+ reads the picture from its stream for as long as the picture lives.
-    void Load(platform::Resources& resources, int id, Stream& stream, Image& image) {
+    Bitmap(platform::Resources& resources, int id) {
         const auto bytes = resources.RawData(id);
-        if (!bytes) {
+        const std::optional<PalettePicture> picture =
+            bytes ? DecodePalettePng(*bytes) : std::nullopt;
+        if (!picture) {
             return;
         }
-        const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes->size());
-        if (memory == nullptr) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = static_cast<LONG>(picture->width);
+        info.bmiHeader.biHeight = -static_cast<LONG>(picture->height);  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        dc.reset(::CreateCompatibleDC(nullptr));
+        if (!bitmap || !dc || bits == nullptr) {
             return;
         }
-        std::copy(bytes->begin(), bytes->end(), static_cast<std::uint8_t*>(::GlobalLock(memory)));
-        ::GlobalUnlock(memory);
-        IStream* created = nullptr;
-        if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &created))) {
-            ::GlobalFree(memory);
-            return;
+        auto* pixel = static_cast<std::uint32_t*>(bits);
+        for (const std::uint8_t index : picture->indices) {
+            const auto& [red, green, blue] = picture->palette[index];
+            *pixel++ = (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | blue;
         }
-        stream.reset(created);
-        Gdiplus::GpBitmap* bitmap = nullptr;
-        if (gdiplus.GdipCreateBitmapFromStream(stream.get(), &bitmap) == Gdiplus::Ok) {
-            image.reset(bitmap);
+        replaced = ::SelectObject(dc.get(), bitmap.get());
+        width = static_cast<int>(picture->width);
+        height = static_cast<int>(picture->height);
+    }
+    ~Bitmap() {
+        if (replaced != nullptr) {
+            ::SelectObject(dc.get(), replaced);
         }
     }
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+
+    bool Ready() const { return width > 0; }
 };
 
 Pictures::Pictures(platform::Resources& resources) : resources_(resources) {}
@@ -135,48 +94,32 @@ Pictures::Pictures(platform::Resources& resources) : resources_(resources) {}
 Pictures::~Pictures() = default;
 
 void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) {
-    if (!decoded_) {
-        decoded_ = std::make_unique<Decoded>(resources_);
+    if (!banner_) {
+        banner_ = std::make_unique<Bitmap>(resources_, kBannerResource);
+        logo_ = std::make_unique<Bitmap>(resources_, kLogoResource);
     }
-    if (decoded_->gdiplusToken == 0) {
-        return;
-    }
-    const GdiPlus& gdiplus = decoded_->gdiplus;
     // Each picture control draws the banner and the logo where they fall inside it, so the
     // logo's transparent parts show the banner whatever order the two are painted in.
-    Gdiplus::GpGraphics* graphics = nullptr;
-    if (gdiplus.GdipCreateFromHDC(item.hDC, &graphics) != Gdiplus::Ok) {
-        return;
-    }
     const RECT self = RectInParent(item.hwndItem);
-    // The logo's transparent colour is keyed out as well, for GIF decoders that keep it as
-    // an opaque palette entry.
-    Gdiplus::GpImageAttributes* keyed = nullptr;
-    gdiplus.GdipCreateImageAttributes(&keyed);
-    if (keyed != nullptr) {
-        gdiplus.GdipSetImageAttributesColorKeys(keyed, Gdiplus::ColorAdjustTypeDefault, TRUE,
-                                                kPictureTransparentColour,
-                                                kPictureTransparentColour);
-    }
-    for (const auto& [control, image] :
-         {std::pair{banner, decoded_->banner.get()}, std::pair{logo, decoded_->logo.get()}}) {
-        if (image == nullptr) {
+    ::SetStretchBltMode(item.hDC, COLORONCOLOR);
+    for (const auto& [control, picture] :
+         {std::pair{banner, banner_.get()}, std::pair{logo, logo_.get()}}) {
+        if (control == nullptr || !picture->Ready()) {
             continue;
         }
-        UINT width = 0;
-        UINT height = 0;
-        gdiplus.GdipGetImageWidth(image, &width);
-        gdiplus.GdipGetImageHeight(image, &height);
         const RECT rect = RectInParent(control);
-        gdiplus.GdipDrawImageRectRectI(graphics, image, rect.left - self.left, rect.top - self.top,
-                                       rect.right - rect.left, rect.bottom - rect.top, 0, 0,
-                                       static_cast<INT>(width), static_cast<INT>(height),
-                                       Gdiplus::UnitPixel, keyed, nullptr, nullptr);
+        const int left = rect.left - self.left;
+        const int top = rect.top - self.top;
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        if (picture == logo_.get()) {
+            ::GdiTransparentBlt(item.hDC, left, top, width, height, picture->dc.get(), 0, 0,
+                                picture->width, picture->height, kPictureTransparentColour);
+        } else {
+            ::StretchBlt(item.hDC, left, top, width, height, picture->dc.get(), 0, 0,
+                         picture->width, picture->height, SRCCOPY);
+        }
     }
-    if (keyed != nullptr) {
-        gdiplus.GdipDisposeImageAttributes(keyed);
-    }
-    gdiplus.GdipDeleteGraphics(graphics);
 }
 
 void TtkInstaller::DrawPicture(const DRAWITEMSTRUCT& item) {

@@ -22,9 +22,10 @@ public:
     void Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo);
 
 private:
-    struct Decoded;
+    struct Bitmap;
     platform::Resources& resources_;
-    std::unique_ptr<Decoded> decoded_;
+    std::unique_ptr<Bitmap> banner_;
+    std::unique_ptr<Bitmap> logo_;
 };
 
 }  // namespace tk::app

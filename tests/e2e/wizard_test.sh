@@ -53,6 +53,9 @@ for _ in $(seq 1 50); do
 done
 tk_check_eq "Finish with the box ticked started the server program once" \
     '"C:\Program Files (x86)\tidyKiosk\Filter Server\fltsrv.exe"' "$(started fltsrv.exe)"
+pictures="$(dirname "$0")/../../resources/pictures"
+tk_check "the welcome page shows the banner and the logo, its magenta transparent" \
+    python3 "$(dirname "$0")/pictures_shown.py" "$SHOTS/page0.bmp" "$pictures/banner.png" "$pictures/logo.png"
 for page in 0 1 2 3 4 5 6; do
     tk_check "screenshot of page $page" test -s "$SHOTS/page$page.bmp"
     convert "$SHOTS/page$page.bmp" "$SHOTS/page$page.png" 2>/dev/null && rm -f "$SHOTS/page$page.bmp"
