@@ -10,8 +10,8 @@
 #include "app/ui_text.h"
 #include "install/catalogue.h"
 #include "platform/profile.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
-#include "platform/win32/unique_handle.h"
 
 namespace tk::app {
 namespace {
@@ -28,12 +28,7 @@ const ComApartment comApartment;
 
 constexpr wchar_t kPageClassName[] = L"tkPage";
 
-struct FontTraits {
-    using Type = HFONT;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type font) { ::DeleteObject(font); }
-};
-using Font = platform::win32::UniqueHandle<FontTraits>;
+using Font = platform::win32::GdiObject<HFONT>;
 
 Font MakeFont(int points, bool bold) {
     const HDC screen = ::GetDC(nullptr);

@@ -10,7 +10,7 @@
 #include "app/installer.h"
 #include "app/palette_png.h"
 #include "app/wizard_layout.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/handles.h"
 
 namespace tk::app {
 namespace {
@@ -18,17 +18,6 @@ namespace {
 // The transparent colour of the pictures under resources/pictures (magenta): the logo's
 // background, which lets the banner show through.
 constexpr COLORREF kPictureTransparentColour = RGB(255, 0, 255);
-
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type dc) { ::DeleteDC(dc); }
-};
-struct BitmapTraits {
-    using Type = HBITMAP;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type bitmap) { ::DeleteObject(bitmap); }
-};
 
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control) {
@@ -43,8 +32,8 @@ RECT RectInParent(HWND control) {
 // One decoded picture, held as a 32-bit bitmap selected into a memory device context that
 // the drawing copies from.
 struct Pictures::Bitmap {
-    platform::win32::UniqueHandle<BitmapTraits> bitmap;
-    platform::win32::UniqueHandle<MemoryDcTraits> dc;
+    platform::win32::GdiObject<HBITMAP> bitmap;
+    platform::win32::MemoryDc dc;
     HGDIOBJ replaced = nullptr;
     int width = 0;
     int height = 0;

@@ -26,6 +26,17 @@ struct LocalMemoryTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type memory) { ::LocalFree(memory); }
 };
+template <typename Object>
+struct GdiObjectTraits {
+    using Type = Object;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type object) { ::DeleteObject(object); }
+};
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type dc) { ::DeleteDC(dc); }
+};
 
 // A file handle; INVALID_HANDLE_VALUE is the empty state.
 using FileHandle = UniqueHandle<FileHandleTraits>;
@@ -33,5 +44,10 @@ using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+// A font, bitmap or region of one's own (not one selected into a device context).
+template <typename Object>
+using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+// A device context from CreateCompatibleDC.
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
 
 }  // namespace tk::platform::win32
