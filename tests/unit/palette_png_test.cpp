@@ -69,12 +69,11 @@ Bytes EncodePng(std::uint32_t width, std::uint32_t height, const Bytes& indices,
     return png;
 }
 
+// Indices that vary in both directions, so every filter predicts something else.
 Bytes Sample(std::uint32_t width, std::uint32_t height, int colours) {
     Bytes indices(width * height);
-    std::uint32_t seed = 12345;
-    for (auto& index : indices) {
-        seed = seed * 1103515245u + 12345u;
-        index = static_cast<std::uint8_t>((seed >> 16) % colours);
+    for (std::uint32_t i = 0; i < indices.size(); ++i) {
+        indices[i] = static_cast<std::uint8_t>((i * 7 + (i / width) * (i % width) * 13) % colours);
     }
     return indices;
 }
