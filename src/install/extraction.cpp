@@ -1,6 +1,7 @@
 #include "install/extraction.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -45,12 +46,6 @@ std::optional<Placement> Place(std::string entry, EditionCode edition) {
         entry.erase(0, 1);
     }
     return Placement{std::move(entry), inDataFolder};
-}
-
-// A stream that announces itself as zlib but does not inflate whole is damage; stored
-// bytes without that header are a raw payload.
-bool IsDamaged(std::span<const std::uint8_t> bytes) {
-    return HasZlibHeader(bytes) && !InflatesCompletely(bytes);
 }
 
 // The one hidden file beside a target that waits to replace it at the next restart. Its
@@ -109,26 +104,56 @@ ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& insta
 }
 
 bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
-    std::vector<std::pair<int, std::string>> streams;
-    for (const PayloadEntry& entry : catalogue_) {
-        if (auto placed = Place(std::string(entry.entry), edition)) {
-            streams.emplace_back(entry.id, std::move(placed->path));
-        }
-    }
-    if (edition == kClientEdition) {
-        for (const PayloadEntry& language : clientLanguages_) {
-            streams.emplace_back(language.id, std::string(language.entry));
-        }
-    }
-    for (const auto& [id, path] : streams) {
+    checked_ = std::vector<Checked>(catalogue_.size() + clientLanguages_.size());
+    std::size_t next = 0;
+    std::size_t kept = 0;
+    // False when the stream is damaged: it announces itself as zlib but does not inflate
+    // whole. A missing resource fails its own file later; raw names are never inflated,
+    // and stored bytes without a zlib header are a raw payload.
+    const auto intact = [&](int id, const std::string& path) {
         view_.ProcessMessages();
         const auto raw = resources_.RawData(id);
-        // A missing resource fails its own file later; raw names are never inflated.
-        if (raw && !IsRawName(path) && IsDamaged(*raw)) {
+        if (!raw || IsRawName(path) || !HasZlibHeader(*raw)) {
             return true;
         }
+        std::optional<ByteBuffer> inflated;
+        if (kept < kCheckedBudget) {
+            try {
+                inflated = InflateZlib(*raw);
+            } catch (const std::bad_alloc&) {
+                // checked below without keeping anything; the file inflates when written
+            }
+        }
+        if (!inflated) {
+            return InflatesCompletely(*raw);
+        }
+        kept += inflated->capacity();
+        checked_[next++] = {raw->data(), raw->size(), std::move(*inflated)};
+        return true;
+    };
+    bool damaged = false;
+    for (const PayloadEntry& entry : catalogue_) {
+        const auto placed = Place(std::string(entry.entry), edition);
+        damaged = damaged || (placed && !intact(entry.id, placed->path));
     }
-    return false;
+    for (const PayloadEntry& language : clientLanguages_) {
+        damaged = damaged ||
+                  (edition == kClientEdition && !intact(language.id, std::string(language.entry)));
+    }
+    if (damaged) {
+        checked_.clear();
+    }
+    return damaged;
+}
+
+std::optional<ByteBuffer> PayloadExtractor::TakeChecked(std::span<const std::uint8_t> stored) {
+    for (Checked& checked : checked_) {
+        if (checked.stored == stored.data() && checked.storedSize == stored.size()) {
+            checked.stored = nullptr;
+            return std::move(checked.inflated);
+        }
+    }
+    return std::nullopt;
 }
 
 ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
@@ -162,7 +187,10 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
         // bytes when they are no zlib stream or the name is one of the raw names.
         std::optional<ByteBuffer> inflated;
         if (!IsRawName(relativePath) && HasZlibHeader(*raw)) {
-            inflated = InflateZlib(*raw);
+            inflated = TakeChecked(*raw);
+            if (!inflated) {
+                inflated = InflateZlib(*raw);
+            }
             if (!inflated) {
                 return Note(target, FileShortfall::Damaged, false);  // never installed as it is
             }

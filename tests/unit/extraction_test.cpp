@@ -142,6 +142,25 @@ TEST_F(ExtractionTest, TheDamageCheckCoversExactlyTheStreamsThisEditionInflates)
     EXPECT_FALSE(extractor.PayloadDamaged(kClientEdition)) << "a missing file fails by itself";
 }
 
+TEST_F(ExtractionTest, FilesWrittenAfterTheCheckHoldTheirOwnContentEveryTime) {
+    ASSERT_FALSE(extractor.PayloadDamaged(kClientEdition));
+    // 201 is checked for the language list only; 202 is written twice from one check.
+    EXPECT_EQ(extractor.ExtractClientLanguage(201, kInstall, kData), ExtractOutcome::Written);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(extractor.ExtractPayload(202, kInstall, kData, kClientEdition),
+                  ExtractOutcome::Written);
+        EXPECT_EQ(files.Text(kInstall + "both.txt"), Content(202)) << round;
+    }
+    EXPECT_EQ(files.Text(kData + "languages\\data\\a.lng"), Content(201));
+    EXPECT_EQ(files.files.size(), 2u);
+
+    ASSERT_FALSE(extractor.PayloadDamaged(kServerEdition));
+    resources.data[203] = Deflate(Bytes("stored again after the check"));
+    ASSERT_EQ(extractor.ExtractPayload(203, kInstall, kData, kServerEdition),
+              ExtractOutcome::Written);
+    EXPECT_EQ(files.Text(kData + "both-data.txt"), "stored again after the check");
+}
+
 TEST_F(ExtractionTest, RawNamesAreNeverInflatedAndTheTestIsCaseSensitive) {
     for (int id : {206, 207}) {
         ASSERT_EQ(extractor.ExtractPayload(id, kInstall, kData, kServerEdition),
