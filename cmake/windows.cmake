@@ -118,7 +118,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIE
 
 # --- The setup program ----------------------------------------------------------------------
 add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp src/app/library_errors.cpp
-               src/app/zlib_crc32.cpp
+               src/app/zlib_checksums.cpp
                ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc)
 add_dependencies(tidykiosk_filter_v3 tk_payloads)
 target_compile_options(tidykiosk_filter_v3 PRIVATE ${TK_WARNINGS})

@@ -104,4 +104,35 @@ std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
     return ~crc;
 }
 
+std::uint32_t Adler32(std::uint32_t adler, std::span<const std::uint8_t> bytes) {
+    constexpr std::uint32_t kBase = 65521;
+    // The most bytes after which the second sum cannot yet have overflowed 32 bits.
+    constexpr std::size_t kBlock = 5552;
+    std::uint32_t a = adler & 0xFFFF;
+    std::uint32_t b = adler >> 16;
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        std::size_t n = std::min(left, kBlock);
+        left -= n;
+        for (; n >= 4; n -= 4, p += 4) {
+            a += p[0];
+            b += a;
+            a += p[1];
+            b += a;
+            a += p[2];
+            b += a;
+            a += p[3];
+            b += a;
+        }
+        for (; n > 0; --n) {
+            a += *p++;
+            b += a;
+        }
+        a %= kBase;
+        b %= kBase;
+    }
+    return (b << 16) | a;
+}
+
 }  // namespace tk::install

@@ -73,12 +73,13 @@ TEST(Inflate, HeaderRuleMatchesWhatZlibAccepts) {
     EXPECT_FALSE(HasZlibHeader(Bytes("x")));
 }
 
-TEST(Inflate, Crc32EqualsZlibsInWholeAndInPieces) {
+TEST(Inflate, ChecksumsEqualZlibsInWholeAndInPieces) {
     std::vector<std::uint8_t> bytes(3000);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<std::uint8_t>(i * 131 + (i >> 5));
     }
     EXPECT_EQ(0xCBF43926u, Crc32(0, Bytes("123456789")));
+    EXPECT_EQ(0x11E60398u, Adler32(1, Bytes("Wikipedia")));
     for (const std::size_t length : {0u, 1u, 7u, 255u, 3000u}) {
         const std::span<const std::uint8_t> part(bytes.data(), length);
         const auto expected =
@@ -86,6 +87,21 @@ TEST(Inflate, Crc32EqualsZlibsInWholeAndInPieces) {
         EXPECT_EQ(expected, Crc32(0, part)) << length;
         EXPECT_EQ(expected, Crc32(Crc32(0, part.first(length / 3)), part.subspan(length / 3)))
             << length;
+    }
+    // All 0xFF is where the sums grow fastest: several whole blocks, and pieces that end
+    // just before, at and after a block's end.
+    const std::vector<std::uint8_t> high(3 * 5552 + 7, 0xFF);
+    const auto zlibs = [](std::span<const std::uint8_t> part, std::uint32_t start = 1) {
+        return static_cast<std::uint32_t>(
+            ::adler32(start, part.data(), static_cast<uInt>(part.size())));
+    };
+    EXPECT_EQ(zlibs(high), Adler32(1, high));
+    EXPECT_EQ(zlibs(bytes), Adler32(1, bytes));
+    for (const std::size_t cut : {5551u, 5552u, 5553u, 11105u}) {
+        const std::span<const std::uint8_t> whole(high);
+        EXPECT_EQ(zlibs(whole), Adler32(Adler32(1, whole.first(cut)), whole.subspan(cut))) << cut;
+        EXPECT_EQ(zlibs(whole.subspan(cut), 0xFFF0FFF0u), Adler32(0xFFF0FFF0u, whole.subspan(cut)))
+            << "from sums near the base " << cut;
     }
 }
 
