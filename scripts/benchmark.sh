@@ -212,6 +212,16 @@ awk -v o="$m_ours" -v p="$m_peer" -v n="$m_noop" 'BEGIN {
     ratio = p > n ? (o - n) / (p - n) : 0
     printf "  extra over the trivial program: ours %.1f ms, peer %.1f ms;", o - n, p - n
     printf " ratio (ours - trivial) / (peer - trivial) %.2f\n", ratio }'
+# The same ratio within each round, whose three runs are next to each other in time: its
+# spread says how well the runs resolve the ratio.
+paired=()
+for i in "${!t_ours[@]}"; do
+    paired+=("$(awk -v o="${t_ours[$i]}" -v p="${t_peer[$i]}" -v n="${t_noop[$i]}" \
+        'BEGIN { printf "%.0f\n", (p > n ? 1000 * (o - n) / (p - n) : 0) }')")
+done
+printf '%s\n' "${paired[@]}" | stats | awk '{
+    printf "  the ratio round by round: median %.2f,", $1 / 1000
+    printf " interquartile %.2f to %.2f\n", $2 / 1000, $3 / 1000 }'
 echo
 
 # --- 2. Wizard first paint and peak memory ------------------------------------------------
