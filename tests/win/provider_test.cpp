@@ -146,8 +146,11 @@ TEST_F(MessageWindowTest, AnswersTheSessionEndAndTheFilterNotificationsAndNothin
     HWND window = nullptr;
     {
         TVoFirewall firewall(0, {files, system, shell, catalogue, windows});
-        window = ::FindWindowA(platform::win32::Win32HiddenWindows::kClassName, nullptr);
+        window = ::FindWindowExA(HWND_MESSAGE, nullptr,
+                                 platform::win32::Win32HiddenWindows::kClassName, nullptr);
         ASSERT_NE(window, nullptr);
+        // Message-only: no window of the desktop, so none that a user or a broadcast meets.
+        EXPECT_NE(::GetAncestor(window, GA_PARENT), ::GetDesktopWindow());
         EXPECT_FALSE(::IsWindowVisible(window));
         EXPECT_EQ(::GetWindowThreadProcessId(window, nullptr), ::GetCurrentThreadId());
 

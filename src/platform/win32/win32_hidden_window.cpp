@@ -5,8 +5,10 @@
 namespace tk::platform::win32 {
 namespace {
 
-// A hidden top-level tool window (not a message-only one, so it also gets broadcasts such
-// as WM_QUERYENDSESSION). The messages of its creation go to the default procedure; once it
+// A message-only window: it takes every message sent to it and is never shown. Unlike a
+// hidden top-level window it is left out of broadcasts such as WM_QUERYENDSESSION, whose
+// answer here would only ever be "the session may end", and under Wine it costs no window
+// of the display server. The messages of its creation go to the default procedure; once it
 // exists, every message goes to the handler alone.
 class Win32HiddenWindow final : public HiddenWindow {
 public:
@@ -27,8 +29,8 @@ public:
         windowClass.hInstance = instance;
         windowClass.lpszClassName = Win32HiddenWindows::kClassName;
         ::RegisterClassA(&windowClass);  // fails harmlessly when already registered
-        window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, Win32HiddenWindows::kClassName, "", WS_POPUP,
-                                    0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+        window_ = ::CreateWindowExA(0, Win32HiddenWindows::kClassName, "", 0, 0, 0, 0, 0,
+                                    HWND_MESSAGE, nullptr, instance, nullptr);
         if (window_ == nullptr) {
             return false;
         }
