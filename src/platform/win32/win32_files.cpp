@@ -4,6 +4,7 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -175,6 +176,34 @@ ReplaceResult SwapIn(const std::wstring& target, const std::wstring& temporary) 
                                                                     : ReplaceResult::TargetBusy;
 }
 
+// Gives the open file `file` the name `target`, which must not exist yet, without opening
+// it again. False where the system cannot rename through the handle (before Vista) or the
+// rename fails; the file then keeps its name.
+bool RenameOpenFile(HANDLE file, const std::wstring& target) {
+    // FILE_RENAME_INFO, which the headers offer from Vista on only.
+    struct RenameInfo {
+        BOOLEAN replaceIfExists;
+        HANDLE rootDirectory;
+        DWORD fileNameLength;  // in bytes, without the NUL
+        WCHAR fileName[1];
+    };
+    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    constexpr int kFileRenameInfo = 3;
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto setInformation =
+        kernel ? reinterpret_cast<SetFileInformationByHandleFn>(reinterpret_cast<void*>(
+                     ::GetProcAddress(kernel, "SetFileInformationByHandle")))
+               : nullptr;
+    if (setInformation == nullptr) {
+        return false;
+    }
+    std::vector<std::uint8_t> buffer(sizeof(RenameInfo) + target.size() * sizeof(wchar_t), 0);
+    auto* info = reinterpret_cast<RenameInfo*>(buffer.data());
+    info->fileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->fileName, target.c_str(), info->fileNameLength);
+    return setInformation(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
 ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
     const std::wstring target = ExtendedPath(path);
     if (target.empty()) {
@@ -194,11 +223,16 @@ ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uin
 
     std::wstring temporary;
     {
-        FileHandle file = CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC, temporary);
+        FileHandle file =
+            CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE, temporary);
         const bool written = file && WriteAll(file.get(), bytes) &&
                              ::FlushFileBuffers(file.get()) &&
                              (!exists || TakeOverAccessList(target, file.get()));
         const DWORD error = written ? ERROR_SUCCESS : ::GetLastError();
+        // A new file takes its name while still open: cheaper than opening it again to move.
+        if (written && !exists && RenameOpenFile(file.get(), target)) {
+            return ReplaceResult::Replaced;
+        }
         file.reset();
         if (!written ||
             (exists && !::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes)))) {
