@@ -28,6 +28,20 @@ const ComApartment comApartment;
 
 constexpr wchar_t kPageClassName[] = L"tkPage";
 
+// No input method for any window of the program: a window that takes no typing needs none,
+// and the system would otherwise give the thread's first window a default IME window of
+// its own. Only where input methods are already loaded; elsewhere there is nothing to do.
+void DisableInputMethods() {
+    using DisableFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE imm = ::GetModuleHandleW(L"imm32.dll");
+    const auto disable = imm ? reinterpret_cast<DisableFn>(
+                                   reinterpret_cast<void*>(::GetProcAddress(imm, "ImmDisableIME")))
+                             : nullptr;
+    if (disable != nullptr) {
+        disable(static_cast<DWORD>(-1));  // every thread of the process
+    }
+}
+
 using Font = platform::win32::GdiObject<HFONT>;
 
 Font MakeFont(int points, bool bold) {
@@ -173,12 +187,17 @@ std::string TtkInstaller::Caption() const {
 
 bool TtkInstaller::Create() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    // A silent run's window is never shown and never typed into: it needs neither the
+    // program's icon nor an input method.
+    if (state_.silent) {
+        DisableInputMethods();
+    }
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &TtkInstaller::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIcon = state_.silent ? nullptr : ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"tkInstaller";
     ::RegisterClassExW(&windowClass);
