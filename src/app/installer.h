@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ struct PlatformServices;
 class TtkInstaller final : public install::InstallSteps, public platform::ProgressView {
 public:
     static constexpr const char* kClassName = "tkInstaller";
+    // How long a silent run leaves its message queue between two looks at it.
+    static constexpr DWORD kSilentPumpMilliseconds = 10;
 
     TtkInstaller(install::InstallState& state, PlatformServices& platform,
                  std::vector<std::string> arguments);
@@ -123,6 +126,7 @@ private:
     install::InstallOutcome outcome_ = install::InstallOutcome::Completed;
     bool installRan_ = false;
     bool finished_ = false;
+    std::optional<DWORD> lastSilentPump_;  // GetTickCount of the last look at the queue
 };
 
 }  // namespace tk::app
