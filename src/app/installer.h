@@ -89,6 +89,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void BuildShownSheets();
+    void CreateControl(const ControlDef& control);
     // The steps of FormCreate after the compatibility layer.
     void StartWizard();
     void RunSilentInstall();
@@ -126,6 +128,8 @@ private:
     install::InstallOutcome outcome_ = install::InstallOutcome::Completed;
     bool installRan_ = false;
     bool finished_ = false;
+    bool controlsBuilt_ = false;
+    std::vector<int> builtSheets_;         // tab sheets whose controls exist
     std::optional<DWORD> lastSilentPump_;  // GetTickCount of the last look at the queue
 };
 

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "app/pictures.h"
 #include "app/platform_services.h"
 #include "app/ui_text.h"
@@ -40,6 +42,22 @@ void DisableInputMethods() {
     if (disable != nullptr) {
         disable(static_cast<DWORD>(-1));  // every thread of the process
     }
+}
+
+// The tab sheet a control lies on, however deep; 0 for the sheets themselves and for the
+// window's own controls.
+int SheetOf(const ControlDef& control) {
+    for (const ControlDef* at = &control; at->parent != 0;) {
+        const ControlDef* parent = FindControl(at->parent);
+        if (parent == nullptr) {
+            return 0;
+        }
+        if (parent->kind == ControlKind::TabSheet) {
+            return parent->id;
+        }
+        at = parent;
+    }
+    return 0;
 }
 
 using Font = platform::win32::GdiObject<HFONT>;
@@ -233,10 +251,11 @@ bool TtkInstaller::Create() {
     return true;
 }
 
-// Builds every control of the window definition, in its order: that order is also the
-// order in which Tab visits them.
+// Builds the window's own controls, every tab sheet, and the controls on the sheets shown
+// now; a sheet's controls are built when it is first shown (BuildSheet), so the first page
+// is painted without waiting for the other six. Each sheet's controls are made in the
+// definition's order, which is also the order in which Tab visits them.
 void TtkInstaller::CreateControls() {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     // Loaded here rather than by the loader: only a window that is shown needs it. It stays
     // loaded until the program ends.
     platform::win32::SystemLibrary commonControls{L"comctl32.dll"};
@@ -248,35 +267,73 @@ void TtkInstaller::CreateControls() {
     fonts_ = std::make_unique<Fonts>();
     pictures_ = std::make_unique<Pictures>(platform_.resources);
     platform::profile::Mark("fonts and pictures");
+    controlsBuilt_ = true;
     for (const ControlDef& control : WindowDefinition()) {
-        const WindowClass cls = ClassOf(control);
-        const HWND parent = control.parent == 0 ? window_ : ControlWindow(control.parent);
-        const DWORD visible = (control.flags & kHidden) != 0 ? 0 : WS_VISIBLE;
-        const HWND created = ::CreateWindowExW(
-            cls.extendedStyle, cls.name, FromCp1254(std::string(control.text)).c_str(),
-            WS_CHILD | visible | cls.style, control.left, control.top, control.width,
-            control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-            instance, nullptr);
-        if (created == nullptr) {
-            continue;
+        if (SheetOf(control) == 0) {
+            CreateControl(control);
         }
-        ::SetWindowPos(created, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        ::SetWindowLongPtrW(created, GWLP_USERDATA, static_cast<LONG_PTR>(control.flags));
-        ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->FontOf(control)),
-                       FALSE);
-        controls_[control.id] = created;
     }
-    // The page control reaches under the buttons; that strip belongs to them.
-    const ControlDef* pageControl = FindControl(kPageControl1);
-    ::SetWindowRgn(ControlWindow(kPageControl1),
-                   ::CreateRectRgn(0, 0, pageControl->width, kButtonTop - pageControl->top), FALSE);
-    if (const auto agreement = platform_.resources.RawData(kAgreementResource)) {
-        SetControlText(ControlWindow(kMemo1), std::string(agreement->begin(), agreement->end()));
-    }
-    progressBar_ = ControlWindow(kJvXPProgressBar1);
-    nextButton_ = ControlWindow(kButton2);
+    BuildShownSheets();
     FormResize();
     platform::profile::Mark("controls");
+}
+
+void TtkInstaller::BuildShownSheets() {
+    if (!controlsBuilt_) {
+        return;  // a silent run has no controls at all
+    }
+    for (const ControlDef& sheet : WindowDefinition()) {
+        if (sheet.kind != ControlKind::TabSheet || !model_.Control(sheet.id).visible ||
+            std::find(builtSheets_.begin(), builtSheets_.end(), sheet.id) != builtSheets_.end()) {
+            continue;
+        }
+        builtSheets_.push_back(sheet.id);
+        for (const ControlDef& control : WindowDefinition()) {
+            if (SheetOf(control) == sheet.id) {
+                CreateControl(control);
+            }
+        }
+    }
+}
+
+void TtkInstaller::CreateControl(const ControlDef& control) {
+    const WindowClass cls = ClassOf(control);
+    const HWND parent = control.parent == 0 ? window_ : ControlWindow(control.parent);
+    const DWORD visible = (control.flags & kHidden) != 0 ? 0 : WS_VISIBLE;
+    const HWND created = ::CreateWindowExW(
+        cls.extendedStyle, cls.name, FromCp1254(std::string(control.text)).c_str(),
+        WS_CHILD | visible | cls.style, control.left, control.top, control.width, control.height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+        ::GetModuleHandleW(nullptr), nullptr);
+    if (created == nullptr) {
+        return;
+    }
+    ::SetWindowPos(created, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongPtrW(created, GWLP_USERDATA, static_cast<LONG_PTR>(control.flags));
+    ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->FontOf(control)), FALSE);
+    controls_[control.id] = created;
+    switch (control.id) {
+        case kPageControl1:
+            // The page control reaches under the buttons; that strip belongs to them.
+            ::SetWindowRgn(created, ::CreateRectRgn(0, 0, control.width, kButtonTop - control.top),
+                           FALSE);
+            break;
+        case kMemo1:
+            if (const auto agreement = platform_.resources.RawData(kAgreementResource)) {
+                SetControlText(created, std::string(agreement->begin(), agreement->end()));
+            }
+            break;
+        case kJvXPProgressBar1:
+            progressBar_ = created;  // takes the range and position set before it existed
+            ::SendMessageW(created, PBM_SETRANGE32, 0, progressMax_);
+            ::SendMessageW(created, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
+            break;
+        case kButton2:
+            nextButton_ = created;
+            break;
+        default:
+            break;
+    }
 }
 
 HWND TtkInstaller::ControlWindow(int id) const {
@@ -285,6 +342,7 @@ HWND TtkInstaller::ControlWindow(int id) const {
 }
 
 void TtkInstaller::Apply() {
+    BuildShownSheets();  // before the sheet is shown, so that it shows complete
     for (const ControlDef& control : WindowDefinition()) {
         const HWND window = ControlWindow(control.id);
         if (window == nullptr) {
