@@ -34,12 +34,9 @@ constexpr wchar_t kPageClassName[] = L"tkPage";
 // and the system would otherwise give the thread's first window a default IME window of
 // its own. Only where input methods are already loaded; elsewhere there is nothing to do.
 void DisableInputMethods() {
-    using DisableFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE imm = ::GetModuleHandleW(L"imm32.dll");
-    const auto disable = imm ? reinterpret_cast<DisableFn>(
-                                   reinterpret_cast<void*>(::GetProcAddress(imm, "ImmDisableIME")))
-                             : nullptr;
-    if (disable != nullptr) {
+    typedef BOOL WINAPI DisableFn(DWORD);
+    if (const auto disable =
+            platform::win32::LoadedFunction<DisableFn>(L"imm32.dll", "ImmDisableIME")) {
         disable(static_cast<DWORD>(-1));  // every thread of the process
     }
 }
@@ -252,8 +249,8 @@ bool TtkInstaller::Create() {
 }
 
 // Builds the window's own controls, every tab sheet, and the controls on the sheets shown
-// now; a sheet's controls are built when it is first shown (BuildSheet), so the first page
-// is painted without waiting for the other six. Each sheet's controls are made in the
+// now; a sheet's controls are built when it is first shown (BuildShownSheets), so the first
+// page is painted without waiting for the other six. Each sheet's controls are made in the
 // definition's order, which is also the order in which Tab visits them.
 void TtkInstaller::CreateControls() {
     // Loaded here rather than by the loader: only a window that is shown needs it. It stays

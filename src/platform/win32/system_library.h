@@ -34,4 +34,15 @@ private:
     bool tried_ = false;
 };
 
+// A function of a library that the process has already loaded, as a pointer of the given
+// function type; nullptr when the library is not loaded or lacks it (a function that only
+// some versions of Windows have). Nothing is loaded for the look-up.
+template <typename Function>
+Function* LoadedFunction(const wchar_t* library, const char* name) {
+    const HMODULE module = ::GetModuleHandleW(library);
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<Function*>(
+                                   reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 }  // namespace tk::platform::win32

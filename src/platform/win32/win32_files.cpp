@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 
 namespace tk::platform::win32 {
 namespace {
@@ -187,13 +188,10 @@ bool RenameOpenFile(HANDLE file, const std::wstring& target) {
         DWORD fileNameLength;  // in bytes, without the NUL
         WCHAR fileName[1];
     };
-    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    typedef BOOL WINAPI SetFileInformationByHandleFn(HANDLE, int, LPVOID, DWORD);
     constexpr int kFileRenameInfo = 3;
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     const auto setInformation =
-        kernel ? reinterpret_cast<SetFileInformationByHandleFn>(reinterpret_cast<void*>(
-                     ::GetProcAddress(kernel, "SetFileInformationByHandle")))
-               : nullptr;
+        LoadedFunction<SetFileInformationByHandleFn>(L"kernel32.dll", "SetFileInformationByHandle");
     if (setInformation == nullptr) {
         return false;
     }
@@ -372,12 +370,8 @@ std::uint32_t Win32Files::ShortPathName(const std::string& path, std::uint32_t b
 
 std::uint32_t Win32Files::LongPathName(const std::string& path, std::uint32_t bufferSize,
                                        std::string& longPath) {
-    using GetLongPathNameFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     const auto getLongPathName =
-        kernel ? reinterpret_cast<GetLongPathNameFn>(
-                     reinterpret_cast<void*>(::GetProcAddress(kernel, "GetLongPathNameA")))
-               : nullptr;
+        LoadedFunction<decltype(::GetLongPathNameA)>(L"kernel32.dll", "GetLongPathNameA");
     if (getLongPathName == nullptr) {
         return 0;
     }
