@@ -27,20 +27,6 @@ add_test(NAME win_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TK_WIN
 set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77
                      ENVIRONMENT "TK_WINE_ROOT=${TK_WINE_ROOT}")
 
-# Small Win32 helper programs the tests use (tests/win/tools/NAME.cpp -> NAME.exe).
-file(GLOB TK_WIN_TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/tools/*.cpp)
-set(TK_WIN_TEST_TOOL_TARGETS)
-foreach(source IN LISTS TK_WIN_TEST_TOOLS)
-    get_filename_component(tool ${source} NAME_WE)
-    add_executable(${tool} ${source})
-    target_compile_options(${tool} PRIVATE ${TK_WARNINGS})
-    target_link_libraries(${tool} PRIVATE tk_core)
-    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
-    list(APPEND TK_WIN_TEST_TOOL_TARGETS ${tool})
-endforeach()
-# The crash tool raises library errors as the setup program does.
-target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/app/library_errors.cpp)
-
 file(GLOB TK_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
 foreach(script IN LISTS TK_E2E_SCRIPTS)
     get_filename_component(name ${script} NAME_WE)

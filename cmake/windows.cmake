@@ -132,6 +132,20 @@ target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
 
 include(cmake/release.cmake)
 
+# --- Small Win32 programs the tests use (tests/win/tools/NAME.cpp -> NAME.exe) -------------
+# Built by the 64-bit preset too: where the 32-bit program runs under an emulator, the checks
+# of how the processor itself reports a fault run on the 64-bit build (tests/e2e/crash_test.sh).
+file(GLOB TK_WIN_TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/tools/*.cpp)
+foreach(source IN LISTS TK_WIN_TEST_TOOLS)
+    get_filename_component(tool ${source} NAME_WE)
+    add_executable(${tool} ${source})
+    target_compile_options(${tool} PRIVATE ${TK_WARNINGS})
+    target_link_libraries(${tool} PRIVATE tk_core)
+    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
+endforeach()
+# The crash tool raises library errors as the setup program does.
+target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/app/library_errors.cpp)
+
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)
 if(TK_BUILD_WINDOWS_TESTS)

@@ -11,10 +11,11 @@
 #   scripts/benchmark.sh [ROUNDS]        (default 21)
 # Environment:
 #   TK_BENCH_ARCH=x86      the released 32-bit program, 32-bit Wine, the x86-unicode NSIS
-#                          stub (default)
-#   TK_BENCH_ARCH=x86_64   both sides built for 64-bit Windows (cmake/mingw-x86_64.cmake,
-#                          the amd64-unicode stub), run by wine64: for machines that cannot
-#                          run 32-bit code. Still a like-for-like comparison.
+#                          stub (the default where 32-bit programs run natively; refused
+#                          where they run only under an emulator)
+#   TK_BENCH_ARCH=x86_64   both sides built for 64-bit Windows (preset windows64, the
+#                          amd64-unicode stub), run by wine64 (the default where 32-bit
+#                          programs run only under an emulator). A like-for-like comparison.
 #   TK_BENCH_PAYLOAD=standins (default) | large | FOLDER
 #                          the payload both installers carry: the build's stand-ins, those
 #                          grown to about 5 MB (bench/large_payload.py), or a folder with
@@ -27,24 +28,33 @@ runs=${1:-21}
 paint_runs=${TK_BENCH_PAINT_ROUNDS:-9}
 memory_runs=${TK_BENCH_MEMORY_ROUNDS:-5}
 profile_runs=${TK_BENCH_PROFILE_ROUNDS:-9}
-arch=${TK_BENCH_ARCH:-x86}
 payload_choice=${TK_BENCH_PAYLOAD:-standins}
 
+bash scripts/install-deps.sh
+. scripts/i386-lib.sh
+# Times taken under an emulator say nothing about the program: where 32-bit programs run
+# only under one, both sides are built and timed as 64-bit programs.
+if [ "$(tk_i386_mode)" = emulated ]; then
+    if [ "${TK_BENCH_ARCH:-}" = x86 ]; then
+        echo "benchmark: 32-bit programs run under QEMU's emulator on this machine, and times" \
+            "taken there say nothing about the program; use TK_BENCH_ARCH=x86_64" >&2
+        exit 2
+    fi
+    [ -z "${TK_BENCH_ARCH:-}" ] && echo "benchmark: 32-bit programs run under QEMU's emulator" \
+        "here: timing both sides built for 64-bit Windows under wine64 (TK_BENCH_ARCH=x86_64)"
+    arch=x86_64
+else
+    arch=${TK_BENCH_ARCH:-x86}
+fi
 case $arch in
-    x86) toolchain=cmake/mingw-i686.cmake nsis_target=x86-unicode ;;
+    x86) preset=windows nsis_target=x86-unicode ;;
     x86_64)
-        toolchain=cmake/mingw-x86_64.cmake nsis_target=amd64-unicode
+        preset=windows64 nsis_target=amd64-unicode
         # Debian's "wine" starts programs with the 32-bit loader.
         wine() { /usr/lib/wine/wine64 "$@"; }
         ;;
     *) echo "benchmark: TK_BENCH_ARCH is x86 or x86_64, not $arch" >&2; exit 2 ;;
 esac
-bash scripts/install-deps.sh
-if [ "$arch" = x86_64 ] && ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null; then
-    echo "benchmark: TK_BENCH_ARCH=x86_64 needs the 64-bit MinGW compilers:" \
-        "apt-get install -y g++-mingw-w64-x86-64-win32" >&2
-    exit 2
-fi
 command -v makensis >/dev/null || { echo "benchmark: needs makensis (Debian package nsis)" >&2; exit 2; }
 
 # One build folder per architecture and payload; the profile build beside it.
@@ -53,8 +63,7 @@ build_variant() {  # build_variant FOLDER "TARGET..." [CMAKE_OPTION...]
     shift 2
     mkdir -p "$(dirname "$folder")"
     # shellcheck disable=SC2086
-    cmake -S . -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain" -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DTK_BUILD_WINDOWS_TESTS=OFF "$@" >"$folder.log" 2>&1 &&
+    cmake --preset "$preset" -B "$folder" -DTK_BUILD_WINDOWS_TESTS=OFF "$@" >"$folder.log" 2>&1 &&
         cmake --build "$folder" -j2 --target $targets >>"$folder.log" 2>&1 ||
         { tail -n 30 "$folder.log" >&2; echo "benchmark: build failed (see $folder.log)" >&2; exit 1; }
 }
@@ -88,13 +97,8 @@ makensis -V1 -DTARGET="$nsis_target" -DFILES="$variant/peer/files.nsh" -DPAYLOAD
     -DOUTFILE="$variant/peer/peer.exe" bench/peer.nsi
 
 . scripts/wine-lib.sh
-export TK_WINE_REQUIRED=1
 root=$base/wine-$arch
-tk_wine_setup "$root" >/dev/null || {
-    [ "$arch" = x86 ] && echo "benchmark: where Wine cannot run 32-bit programs, TK_BENCH_ARCH=x86_64" \
-        "measures both sides as 64-bit programs" >&2
-    exit 1
-}
+tk_wine_setup "$root" >/dev/null || exit 1
 trap 'tk_wine_teardown "$root"' EXIT
 tk_wine_fresh_prefix "$root" bench
 setup=$WINEPREFIX/drive_c/setup

@@ -13,7 +13,7 @@ bash scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target tidykiosk_filter_v3
 . scripts/wine-lib.sh
-export TK_WINE_REQUIRED=1
+. scripts/i386-lib.sh
 root=$PWD/build/demo
 echo "== Making a fresh Wine prefix (about 20 s)"
 tk_wine_setup "$root" >/dev/null
@@ -23,6 +23,7 @@ mkdir -p "$WINEPREFIX/drive_c/setup"
 temp=$(tk_wine_temp_dir)
 cp build/windows/tidykiosk_filter_v3.exe "$WINEPREFIX/drive_c/setup/"
 
+echo "== The released program: $(tk_i386_words)"
 echo "== wine C:\\setup\\tidykiosk_filter_v3.exe -silent $edition \"$folder\""
 set +e
 wine 'C:\setup\tidykiosk_filter_v3.exe' -silent "$edition" "$folder" </dev/null

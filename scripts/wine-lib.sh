@@ -51,8 +51,8 @@ tk_wine_diagnose() (
 # Starts Xvfb on a free display and makes a pristine prefix. Writes ROOT/env.
 # When Wine cannot make a prefix under ROOT even on a second try, the prefixes move to a
 # private folder under /tmp (ROOT/prefixes becomes a link to it). When that fails too,
-# Wine does not work on this machine: ROOT/unavailable says why, the Windows-side tests
-# report themselves skipped, and the setup fails only where TK_WINE_REQUIRED=1.
+# Wine does not work on this machine: the set-up says why and what to install, and fails,
+# and so does every test that needs it. Nothing is skipped.
 tk_wine_setup() {
     local root=$1
     tk_wine_teardown "$root"
@@ -60,6 +60,14 @@ tk_wine_setup() {
     mkdir -p "$root/home" "$root/prefixes"
     root=$(cd "$root" && pwd)
     tk_wine_base_env
+    # shellcheck disable=SC1091
+    . "$(dirname "${BASH_SOURCE[0]}")/i386-lib.sh"
+    if [ "$(tk_i386_mode)" = none ]; then
+        echo "wine-lib: this machine does not run 32-bit x86 programs, so Wine cannot run the" \
+            "released 32-bit program; run scripts/install-deps.sh as root (it sets up QEMU's" \
+            "user-mode emulator for them: qemu-user-static, binfmt_misc, wine32-preloader)" >&2
+        return 1
+    fi
     local display=$((100 + $$ % 400))
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
@@ -91,16 +99,12 @@ tk_wine_setup() {
             ln -s "$elsewhere/prefixes" "$root/prefixes"
             pristine="$elsewhere/pristine"
             if ! tk_wine_boot "$pristine" "$log"; then
-                tk_wine_diagnose "$root" | tee "$root/diagnosis" >&2
-                echo "Wine cannot make a prefix on this machine (see the output of the setup step)" \
-                    >"$root/unavailable"
-                if [ "${TK_WINE_REQUIRED:-0}" = 1 ]; then
-                    echo "wine-lib: Wine does not work on this machine" >&2
-                    tk_wine_teardown "$root"
-                    return 1
-                fi
-                echo "wine-lib: WINE DOES NOT WORK HERE: the Windows-side tests will be skipped" >&2
-                return 0
+                tk_wine_diagnose "$root" >&2
+                echo "wine-lib: WINE DOES NOT WORK HERE, so the Windows-side tests cannot run;" \
+                    "scripts/install-deps.sh (as root) installs Wine (wine, wine32:i386, wine64)" \
+                    "and, where needed, the emulator for 32-bit programs" >&2
+                tk_wine_teardown "$root"
+                return 1
             fi
         fi
         echo "wine-lib: that worked" >&2
@@ -113,14 +117,6 @@ TK_WINE_ROOT='$root'
 ENV
     # Tahoma and the other Wine fonts, so windows look as they do on Windows.
     cp /usr/share/wine/fonts/*.ttf "$pristine/drive_c/windows/Fonts/" 2>/dev/null || true
-}
-
-# Ends the calling test with the skip status when the setup found that Wine does not work.
-tk_wine_skip_if_unavailable() {
-    local root=$1
-    [ -f "$root/unavailable" ] || return 0
-    echo "SKIPPED: $(cat "$root/unavailable")"
-    exit 77
 }
 
 tk_wine_load_env() {

@@ -4,7 +4,6 @@
 set -uo pipefail
 . "$(dirname "$0")/wine-lib.sh"
 root=${TK_WINE_ROOT:?TK_WINE_ROOT names the Wine root of this test run}
-tk_wine_skip_if_unavailable "$root"
 name=$(basename "$1" .exe)-$$
 tk_wine_fresh_prefix "$root" "$name" || exit 1
 wine "$@"

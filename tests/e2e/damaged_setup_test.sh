@@ -22,8 +22,8 @@ program_with() {
     COPY_PATH=$WINEPREFIX/drive_c/setup/$1.exe
     cp "$setup" "$COPY_PATH"
     read -r OFFSET SIZE < <(resource_span "$2")
-    if ! tail -c +$((OFFSET + 1)) "$COPY_PATH" | head -c "$SIZE" |
-        cmp -s - "$TK_BUILD_DIR/packed/$2.z"; then
+    if [ "$(stat -c %s "$TK_BUILD_DIR/packed/$2.z")" != "$SIZE" ] ||
+        ! cmp -s -n "$SIZE" -i "$OFFSET:0" "$COPY_PATH" "$TK_BUILD_DIR/packed/$2.z"; then
         echo "FAIL: resource $2 not found at file offset $OFFSET"
         exit 1
     fi
