@@ -20,6 +20,9 @@ tk_i386_runs() (
 # True when an enabled binfmt_misc entry hands i386 programs to an emulator.
 tk_i386_emulator_registered() {
     local entry
+    # A fresh /proc (a chroot, a container) shows the kernel's entries only once mounted.
+    [ -e /proc/sys/fs/binfmt_misc/register ] || [ "$(id -u)" -ne 0 ] ||
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || true
     for entry in /proc/sys/fs/binfmt_misc/*; do
         case $(basename "$entry") in register | status) continue ;; esac
         [ -f "$entry" ] && [ "$(head -n 1 "$entry")" = enabled ] || continue
