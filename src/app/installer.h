@@ -83,7 +83,7 @@ public:
     void SetStatusText(const std::string& text) override;
     void SetCurrentFileText(const std::string& text) override;
     void ShowCompletion(const std::string& completedText, const std::string& runCaption,
-                        bool restartPending) override;
+                        bool runUnticked) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -147,9 +147,9 @@ void TtkInstaller::SetCurrentFileText(const std::string& text) {
 }
 
 void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption,
-                                  bool restartPending) {
+                                  bool runUnticked) {
     completed_ = true;
-    model_.Complete(completedText, runCaption, restartPending);
+    model_.Complete(completedText, runCaption, runUnticked);
     Apply();
 }
 

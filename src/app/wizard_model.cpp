@@ -197,10 +197,10 @@ void WizardModel::BrowseChose(std::string folder) {
 }
 
 void WizardModel::Complete(const std::string& completedText, const std::string& runCaption,
-                           bool restartPending) {
+                           bool runUnticked) {
     At(LabelId(24)).text = completedText;
     At(kCheckBox2).text = runCaption;
-    if (restartPending) {
+    if (runUnticked) {
         At(kCheckBox2).checked = false;
     }
     At(kButton3).enabled = false;

@@ -55,10 +55,10 @@ public:
     void EditionClicked(int tag);          // RadioButton1 (tag 0) and RadioButton2 (tag 1)
     void RunClicked(bool checked);         // CheckBox2
     void BrowseChose(std::string folder);  // a folder picked in the folder dialog
-    // The last page. With a restart pending "Run ..." starts unticked: the program it would
-    // start is the old one until then.
+    // The last page. "Run ..." starts unticked where the installed program may not work or
+    // is still the old one until a restart.
     void Complete(const std::string& completedText, const std::string& runCaption,
-                  bool restartPending = false);
+                  bool runUnticked = false);
     // Starts the installed application when the wizard asks for it (never in silent mode).
     void Finish();
 

@@ -62,12 +62,14 @@ FileShortfall ShortfallOf(platform::ReplaceResult result) {
     switch (result) {
         case platform::ReplaceResult::TargetInUse:
             return FileShortfall::InUse;
-        case platform::ReplaceResult::TargetBusy:
+        case platform::ReplaceResult::ReadOnly:
             return FileShortfall::ReadOnly;
         case platform::ReplaceResult::DiskFull:
             return FileShortfall::DiskFull;
+        case platform::ReplaceResult::AccessDenied:
+            return FileShortfall::AccessDenied;
         default:
-            return FileShortfall::NotWritable;
+            return FileShortfall::OtherError;
     }
 }
 
@@ -197,38 +199,77 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
         }
         const std::span<const std::uint8_t> content =
             inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
-        const platform::ReplaceResult result = files_.ReplaceFileContent(target, content);
-        if (result == platform::ReplaceResult::Replaced) {
-            // A copy an earlier install left for the restart is older than the target now.
-            if (const std::string copy = PendingCopyOf(target); files_.FileExists(copy)) {
-                files_.RemoveFile(copy);
-            }
-            return ExtractOutcome::Written;
+        // Temporary files of an earlier run that was ended before it could tidy up.
+        if (std::find(tidiedFolders_.begin(), tidiedFolders_.end(), folder) ==
+            tidiedFolders_.end()) {
+            files_.RemoveLeftovers(folder);
+            tidiedFolders_.push_back(folder);
         }
-        const bool scheduled =
-            result == platform::ReplaceResult::TargetInUse && ScheduleForRestart(target, content);
-        return Note(target, ShortfallOf(result), scheduled);
+        const platform::ReplaceOutcome written = files_.ReplaceFileContent(target, content);
+        if (written == platform::ReplaceResult::Replaced) {
+            return DiscardRestartCopy(target, content);
+        }
+        if (written == platform::ReplaceResult::TargetInUse) {
+            return ScheduleForRestart(target, content);
+        }
+        return Note(target, ShortfallOf(written.result), false, written.error);
     } catch (...) {
         return Note(target, FileShortfall::Unexpected, false);
     }
 }
 
-ExtractOutcome PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled) {
-    notes_.push_back(FileNote{path, why, scheduled});
+ExtractOutcome PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled,
+                                      std::uint32_t error) {
+    notes_.push_back(FileNote{path, why, scheduled, error});
     return scheduled ? ExtractOutcome::Scheduled : ExtractOutcome::Failed;
 }
 
-bool PayloadExtractor::ScheduleForRestart(const std::string& target,
-                                          std::span<const std::uint8_t> content) {
+// The new content waits beside the target in a copy that the system moves over it at the
+// next restart. The copy is complete on disk before its rename is registered, so no restart
+// ever moves a half-written copy.
+ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
+                                                    std::span<const std::uint8_t> content) {
     const std::string copy = PendingCopyOf(target);
     if (copy.empty()) {
-        return false;
+        return Note(target, FileShortfall::InUse, false);
     }
-    if (files_.WriteHiddenFile(copy, content) && files_.ReplaceAtRestart(copy, target)) {
-        return true;
+    if (!files_.ReplaceableAtRestart(target)) {
+        return Note(target, FileShortfall::NoRestartHere, false);
     }
-    files_.RemoveFile(copy);
-    return false;
+    const platform::ReplaceOutcome written = files_.WriteRestartCopy(copy, target, content);
+    if (written != platform::ReplaceResult::Replaced) {
+        // An older copy that cannot be brought up to date must not win at the restart.
+        if (files_.FileExists(copy) && files_.CancelReplaceAtRestart(copy, target)) {
+            files_.RemoveFileNowOrAtRestart(copy);
+        }
+        return Note(target, ShortfallOf(written.result), false, written.error);
+    }
+    if (!files_.ReplaceAtRestart(copy, target)) {
+        files_.RemoveFile(copy);
+        return Note(target, FileShortfall::InUse, false);
+    }
+    return Note(target, FileShortfall::InUse, true);
+}
+
+// The target holds the new content now: a copy that an earlier install left for the
+// restart is older, and must not be moved over it then. Its rename is taken out of the
+// system's list and the copy removed; where the rename must stay, the copy is brought up to
+// date instead.
+ExtractOutcome PayloadExtractor::DiscardRestartCopy(const std::string& target,
+                                                    std::span<const std::uint8_t> content) {
+    const std::string copy = PendingCopyOf(target);
+    if (copy.empty() || !files_.FileExists(copy)) {
+        return ExtractOutcome::Written;
+    }
+    if (files_.CancelReplaceAtRestart(copy, target)) {
+        files_.RemoveFileNowOrAtRestart(copy);
+        return ExtractOutcome::Written;
+    }
+    if (files_.RemoveFile(copy) ||
+        files_.WriteRestartCopy(copy, target, content) == platform::ReplaceResult::Replaced) {
+        return ExtractOutcome::Written;
+    }
+    return Note(target, FileShortfall::StaleCopy, false);
 }
 
 }  // namespace tk::install

@@ -1,6 +1,7 @@
 #pragma once
 // Turns one payload resource into one file on disk.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,16 +27,20 @@ enum class FileShortfall {
     InUse,
     ReadOnly,
     DiskFull,
-    NotWritable,
+    AccessDenied,
+    OtherError,  // the system's error number says which
     NotInProgram,
     Damaged,
-    Unexpected
+    Unexpected,
+    StaleCopy,      // written, but an older copy it cannot remove waits for the restart
+    NoRestartHere,  // in use, on a drive that does not exist yet when the system restarts
 };
 
 struct FileNote {
     std::string path;
     FileShortfall why;
     bool scheduled;  // replaced at the next restart
+    std::uint32_t error = 0;
 };
 
 class PayloadExtractor {
@@ -72,8 +77,12 @@ private:
     std::optional<ByteBuffer> TakeChecked(std::span<const std::uint8_t> stored);
 
     ExtractOutcome WriteResource(int id, const std::string& relativePath, const std::string& base);
-    ExtractOutcome Note(const std::string& path, FileShortfall why, bool scheduled);
-    bool ScheduleForRestart(const std::string& target, std::span<const std::uint8_t> content);
+    ExtractOutcome Note(const std::string& path, FileShortfall why, bool scheduled,
+                        std::uint32_t error = 0);
+    ExtractOutcome ScheduleForRestart(const std::string& target,
+                                      std::span<const std::uint8_t> content);
+    ExtractOutcome DiscardRestartCopy(const std::string& target,
+                                      std::span<const std::uint8_t> content);
 
     platform::Files& files_;
     platform::Resources& resources_;
@@ -82,6 +91,7 @@ private:
     std::span<const PayloadEntry> clientLanguages_;
     std::vector<FileNote> notes_;
     std::vector<Checked> checked_;
+    std::vector<std::string> tidiedFolders_;
 };
 
 }  // namespace tk::install

@@ -114,6 +114,20 @@ InstallOutcome InstallSequence::Run() {
     }
     installFolder = WithTrailingBackslash(installFolder);
     state_.installFolder = installFolder;
+    // Below the Windows folder a 32-bit program's files would land elsewhere (SysWOW64)
+    // than where its registry values and shortcuts point, and nothing belongs there anyway.
+    const std::string windowsFolder = AsciiLower(WithTrailingBackslash(system_.WindowsFolder()));
+    if (windowsFolder.size() > 1 && AsciiLower(installFolder).rfind(windowsFolder, 0) == 0) {
+        throw InstallError(std::string(texts::kInsideWindowsFolderBefore) + installFolder +
+                           std::string(texts::kInsideWindowsFolderAfter));
+    }
+    // One setup run at a time on this machine: a second one (a deployment tool that tried
+    // again too early) waits for the first to finish, and then installs.
+    const auto runLock =
+        system_.LockSetupRuns(kSetupRunWaitMilliseconds, [this] { view_.ProcessMessages(); });
+    if (!runLock) {
+        throw InstallError(std::string(texts::kAnotherSetupRun));
+    }
     // A truncated or altered program installs nothing at all, not some of its files.
     if (extractor_.PayloadDamaged(state_.edition)) {
         throw InstallError(std::string(texts::kSetupDamaged));
@@ -174,7 +188,7 @@ InstallOutcome InstallSequence::Run() {
 
     const bool restart = RestartPending(report_);
     view_.ShowCompletion(CompletionText(state_.appName, report_),
-                         std::string(texts::kRunPrefix) + state_.appName, restart);
+                         std::string(texts::kRunPrefix) + state_.appName, RunMayFail(report_));
     platform::profile::Mark("completion page");
     const bool incomplete = !report_.incompleteSteps.empty() ||
                             std::any_of(report_.files.begin(), report_.files.end(),
@@ -189,8 +203,24 @@ bool RestartPending(const InstallReport& report) {
                        [](const FileNote& note) { return note.scheduled; });
 }
 
+namespace {
+
+// "a, b, c and 2 more", or all of them ("a, b and c") when there are no more than `named`.
+std::string NameList(const std::vector<std::string>& names, std::size_t named) {
+    std::string list;
+    const std::size_t shown = names.size() > named ? named : names.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        list += (i == 0 ? "" : i + 1 == shown && shown == names.size() ? " and " : ", ") + names[i];
+    }
+    if (names.size() > shown) {
+        list += " and " + std::to_string(names.size() - shown) + " more";
+    }
+    return list;
+}
+
+}  // namespace
+
 std::string CompletionText(const std::string& appName, const InstallReport& report) {
-    constexpr std::size_t kNamed = 3;
     std::vector<std::string> missing;
     for (const FileNote& note : report.files) {
         if (!note.scheduled) {
@@ -198,18 +228,19 @@ std::string CompletionText(const std::string& appName, const InstallReport& repo
         }
     }
     std::string text;
-    if (missing.empty()) {
+    if (missing.empty() && report.incompleteSteps.empty()) {
         text = appName + std::string(texts::kSuccessfullyInstalled);
     } else {
-        std::string names;
-        for (std::size_t i = 0; i < missing.size() && i < kNamed; ++i) {
-            names += (i == 0 ? "" : ", ") + missing[i];
+        std::string what;
+        if (!missing.empty()) {
+            what = NameList(missing, 3) + std::string(texts::kFilesNotWritten);
         }
-        if (missing.size() > kNamed) {
-            names += " and " + std::to_string(missing.size() - kNamed) + " more";
+        if (!report.incompleteSteps.empty()) {
+            what += (what.empty() ? "" : "; ") + NameList(report.incompleteSteps, 4) +
+                    std::string(texts::kStepsNotDone);
         }
         text = std::string(texts::kIncompleteBefore) + appName +
-               std::string(texts::kIncompleteMiddle) + names + std::string(texts::kIncompleteAfter);
+               std::string(texts::kIncompleteMiddle) + what + std::string(texts::kIncompleteAfter);
     }
     if (RestartPending(report)) {
         text += texts::kRestartToFinish;
@@ -217,26 +248,41 @@ std::string CompletionText(const std::string& appName, const InstallReport& repo
     return text;
 }
 
+bool RunMayFail(const InstallReport& report) {
+    const auto stepLeft = [&](std::string_view step) {
+        return std::find(report.incompleteSteps.begin(), report.incompleteSteps.end(), step) !=
+               report.incompleteSteps.end();
+    };
+    return !report.files.empty() || stepLeft(texts::kStepFolderAccess) ||
+           stepLeft(texts::kStepProvider);
+}
+
 namespace {
 
-std::string_view ReasonOf(FileShortfall why) {
-    switch (why) {
+std::string ReasonOf(const FileNote& note) {
+    switch (note.why) {
         case FileShortfall::InUse:
-            return texts::kInUse;
+            return std::string(texts::kInUse);
         case FileShortfall::ReadOnly:
-            return texts::kReadOnly;
+            return std::string(texts::kReadOnly);
         case FileShortfall::DiskFull:
-            return texts::kDiskFull;
-        case FileShortfall::NotWritable:
-            return texts::kNotWritable;
+            return std::string(texts::kDiskFull);
+        case FileShortfall::AccessDenied:
+            return std::string(texts::kAccessDenied);
+        case FileShortfall::OtherError:
+            return std::string(texts::kOtherError) + std::to_string(note.error);
         case FileShortfall::NotInProgram:
-            return texts::kNotInProgram;
+            return std::string(texts::kNotInProgram);
         case FileShortfall::Damaged:
-            return texts::kDamaged;
+            return std::string(texts::kDamaged);
+        case FileShortfall::StaleCopy:
+            return std::string(texts::kStaleCopy);
+        case FileShortfall::NoRestartHere:
+            return std::string(texts::kNoRestartHere);
         case FileShortfall::Unexpected:
             break;
     }
-    return texts::kUnexpected;
+    return std::string(texts::kUnexpected);
 }
 
 }  // namespace
@@ -248,8 +294,7 @@ std::vector<std::string> ReportLines(const InstallReport& report) {
             lines.push_back(note.path + std::string(texts::kScheduledLine));
             continue;
         }
-        lines.push_back(note.path + std::string(texts::kNotInstalledLine) +
-                        std::string(ReasonOf(note.why)));
+        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + ReasonOf(note));
     }
     for (const std::string& step : report.incompleteSteps) {
         lines.push_back(step + std::string(texts::kStepIncompleteLine));

@@ -45,10 +45,15 @@ struct InstallReport {
 // computer must be restarted.
 std::string CompletionText(const std::string& appName, const InstallReport& report);
 bool RestartPending(const InstallReport& report);
+// Whether the installed program may not work, or is still the old one: a file not written
+// or waiting for the restart, or the folder rights or the filter provider not done.
+bool RunMayFail(const InstallReport& report);
 // One line for each scheduled file and each file or step that did not complete, with why.
 std::vector<std::string> ReportLines(const InstallReport& report);
 
 inline constexpr int kProgressMaximum = 24;
+// How long a setup run waits for another one on the same machine to finish.
+inline constexpr std::uint32_t kSetupRunWaitMilliseconds = 10 * 60 * 1000;
 
 // The long form of a path, or the path itself when the system gives none of 1 to 260
 // characters.

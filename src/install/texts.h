@@ -12,12 +12,19 @@ inline constexpr std::string_view kPleaseWait = "Please wait...";
 inline constexpr std::string_view kSuccessfullyInstalled =
     " is successfully installed. Please click Finish to quit.";
 inline constexpr std::string_view kRunPrefix = "Run ";
+inline constexpr std::string_view kInsideWindowsFolderBefore = "The install folder ";
+inline constexpr std::string_view kInsideWindowsFolderAfter =
+    " is inside the Windows folder. Nothing was installed; choose another folder.";
+inline constexpr std::string_view kAnotherSetupRun =
+    "Another setup program has been installing on this computer for 10 minutes and has not "
+    "finished. Nothing was installed; run the setup again when it has.";
 inline constexpr std::string_view kSetupDamaged =
     "The setup program is damaged. Download it again.";
 inline constexpr std::string_view kIncompleteBefore = "The installation of ";
 inline constexpr std::string_view kIncompleteMiddle = " is incomplete: ";
-inline constexpr std::string_view kIncompleteAfter =
-    " could not be written. Please click Finish to quit.";
+inline constexpr std::string_view kFilesNotWritten = " could not be written";
+inline constexpr std::string_view kStepsNotDone = " did not complete";
+inline constexpr std::string_view kIncompleteAfter = ". Please click Finish to quit.";
 inline constexpr std::string_view kRestartToFinish =
     " The computer must be restarted to finish the installation.";
 
@@ -28,7 +35,12 @@ inline constexpr std::string_view kNotInstalledLine = ": not installed: ";
 inline constexpr std::string_view kInUse = "in use";
 inline constexpr std::string_view kReadOnly = "read-only";
 inline constexpr std::string_view kDiskFull = "disk full";
-inline constexpr std::string_view kNotWritable = "access denied";
+inline constexpr std::string_view kAccessDenied = "access denied";
+inline constexpr std::string_view kOtherError = "error ";  // then the system's error number
+inline constexpr std::string_view kStaleCopy =
+    "an older copy waiting to replace it at the restart could not be removed";
+inline constexpr std::string_view kNoRestartHere =
+    "in use, and on a network or substituted drive, which cannot replace it at the restart";
 inline constexpr std::string_view kNotInProgram = "missing from the setup program";
 inline constexpr std::string_view kDamaged = "damaged in the setup program";
 inline constexpr std::string_view kUnexpected = "unexpected error";

@@ -9,12 +9,21 @@ namespace tk::platform {
 
 // Outcome of writing a whole file in one step.
 enum class ReplaceResult {
-    Replaced,     // the target now holds exactly the new bytes
-    TargetBusy,   // the target is read-only or a folder; it was left untouched
-    WriteFailed,  // the new bytes could not be written (folder missing, access denied, ...);
-                  // an existing target was left untouched and no temporary file remains
-    TargetInUse,  // another program holds the target open; it was left untouched
-    DiskFull,     // as WriteFailed, because the disk is full
+    Replaced,      // the target now holds exactly the new bytes
+    ReadOnly,      // the target is read-only; it was left untouched
+    WriteFailed,   // the new bytes could not be written (a missing folder, another error:
+                   // see the error number); an existing target was left untouched and no
+                   // temporary file remains
+    TargetInUse,   // another program holds the target open; it was left untouched
+    DiskFull,      // as WriteFailed, because the disk is full
+    AccessDenied,  // as WriteFailed, because access was denied (or a folder has the name)
+};
+
+// A ReplaceResult with the system's error number behind it (0 where there is none).
+struct ReplaceOutcome {
+    ReplaceResult result = ReplaceResult::Replaced;
+    std::uint32_t error = 0;
+    bool operator==(ReplaceResult other) const { return result == other; }
 };
 
 class Files {
@@ -31,15 +40,31 @@ public:
     virtual bool RemoveFile(const std::string& path) = 0;
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Writes the bytes into a new temporary file beside the target and moves it over the
-    // target in one step, so the target is never seen half written.
-    virtual ReplaceResult ReplaceFileContent(const std::string& path,
-                                             std::span<const std::uint8_t> bytes) = 0;
-    // Creates or overwrites a hidden file with exactly these bytes, flushed to the disk.
-    virtual bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+    // target in one step, so the target is never seen half written. A replaced target's
+    // attributes and access list carry over.
+    virtual ReplaceOutcome ReplaceFileContent(const std::string& path,
+                                              std::span<const std::uint8_t> bytes) = 0;
+    // Writes `copy`, the file that replaces `target` at the next restart, the same way:
+    // a new temporary file, flushed, then moved over `copy`. It gets the attributes and the
+    // access list that `target` has now, which the move at the restart carries over.
+    virtual ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
+                                            std::span<const std::uint8_t> bytes) = 0;
+    // Whether the system can move a file over `path` while it starts: not on a network or
+    // substituted drive, which does not exist yet at that point.
+    virtual bool ReplaceableAtRestart(const std::string& path) = 0;
     // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING: `from`
     // replaces `to` at the next restart. A rename of `from` over `to` that is already
     // pending is not added a second time. True when it is pending.
     virtual bool ReplaceAtRestart(const std::string& from, const std::string& to) = 0;
+    // Takes every pending rename of `from` over `to` out of the system's list; true when
+    // none is left.
+    virtual bool CancelReplaceAtRestart(const std::string& from, const std::string& to) = 0;
+    // Deletes the file now or, when that cannot be done, at the next restart; true when it
+    // is gone or its deletion is pending.
+    virtual bool RemoveFileNowOrAtRestart(const std::string& path) = 0;
+    // Removes the temporary files that an earlier run, ended before it could tidy up, left
+    // in the folder (named as ReplaceFileContent names its own).
+    virtual void RemoveLeftovers(const std::string& folder) = 0;
     // WritePrivateProfileStringA: sets one key, keeps the rest of the file.
     virtual bool WriteProfileValue(const std::string& file, const std::string& section,
                                    const std::string& key, const std::string& value) = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // Facts about the running system and process, and the clock.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +12,12 @@ struct LocalDate {
     int year = 0;
     int month = 0;
     int day = 0;
+};
+
+// Held by one setup run on this machine at a time; letting it go lets the next one run.
+class SetupRunLock {
+public:
+    virtual ~SetupRunLock() = default;
 };
 
 class System {
@@ -23,6 +31,13 @@ public:
     virtual LocalDate Today() = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t TickCount() = 0;
+    // GetWindowsDirectoryA: the Windows folder, without a final backslash.
+    virtual std::string WindowsFolder() = 0;
+    // Waits until no other setup run on this machine holds the lock, at most `timeout`
+    // milliseconds, calling `waiting` every few milliseconds meanwhile; the lock, or nothing
+    // when the wait ran out. A run that ended without letting go counts as gone.
+    virtual std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
+                                                        const std::function<void()>& waiting) = 0;
 };
 
 }  // namespace tk::platform

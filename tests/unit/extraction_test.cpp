@@ -202,7 +202,7 @@ TEST_F(ExtractionTest, FailuresLeaveExistingFilesAsTheyWere) {
               ExtractOutcome::Failed);
 }
 
-TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByAHiddenCopyBesideIt) {
+TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     const std::string target = kInstall + "server.txt";
     const std::string copy = kInstall + "~server.txt";
     files.files[target] = Bytes("running");
@@ -211,27 +211,49 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByAHiddenCopyBesideIt) {
               ExtractOutcome::Scheduled);
     EXPECT_EQ(files.Text(target), "running");
     EXPECT_EQ(files.Text(copy), Content(201));
-    EXPECT_TRUE(files.hiddenFiles.count(copy));
+    EXPECT_FALSE(files.hiddenFiles.count(copy)) << "the restart would make the file hidden";
     EXPECT_EQ(files.pendingRenames, (std::map<std::string, std::string>{{target, copy}}));
 
     // Once the file is free again it is replaced now, and the copy would only bring the
-    // older content back at the restart.
+    // older content back at the restart: its rename goes, and so does the copy, at the
+    // restart where something holds it now.
     files.inUseFiles.clear();
+    files.lockedFiles.insert(copy);
     EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
               ExtractOutcome::Written);
-    EXPECT_FALSE(files.FileExists(copy));
+    EXPECT_TRUE(files.pendingRenames.empty());
+    EXPECT_EQ(files.pendingDeletes, std::set<std::string>{copy});
 
-    // A registration the system refuses leaves no copy behind and the file unwritten.
-    files.inUseFiles.insert(target);
-    files.restartRenameFails = true;
+    // Neither the rename nor the copy can go: the file is reported, not called installed.
+    files.pendingRenames = {{target, copy}};
+    files.restartListUnwritable = true;
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    // The rename of a copy that cannot be written is not added; nothing moves on a drive
+    // that does not exist at the restart.
+    files.lockedFiles.clear();
     files.pendingRenames.clear();
+    files.files.erase(copy);
+    files.inUseFiles.insert(target);
     EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
               ExtractOutcome::Failed);
     EXPECT_FALSE(files.FileExists(copy));
-    ASSERT_EQ(extractor.Notes().size(), 2u);
+    files.restartListUnwritable = false;
+    files.remoteDrives.insert("C:");
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    EXPECT_FALSE(files.FileExists(copy));
+    EXPECT_TRUE(files.pendingRenames.empty());
+
+    std::vector<FileShortfall> why;
+    for (const FileNote& note : extractor.Notes()) {
+        why.push_back(note.why);
+    }
+    EXPECT_EQ(why,
+              (std::vector<FileShortfall>{FileShortfall::InUse, FileShortfall::StaleCopy,
+                                          FileShortfall::InUse, FileShortfall::NoRestartHere}));
     EXPECT_TRUE(extractor.Notes()[0].scheduled);
-    EXPECT_FALSE(extractor.Notes()[1].scheduled);
-    EXPECT_EQ(extractor.Notes()[1].why, FileShortfall::InUse);
+    EXPECT_FALSE(extractor.Notes()[2].scheduled);
 }
 
 TEST_F(ExtractionTest, AnExistingWritableFileIsReplaced) {

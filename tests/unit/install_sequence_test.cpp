@@ -201,6 +201,26 @@ TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
     EXPECT_FALSE(view.completionShown);
 }
 
+TEST_F(InstallSequenceTest, AFolderInTheWindowsFolderOrAnotherRunStillGoingWritesNothing) {
+    const auto stopsWith = [&](const std::string& folder, const std::string& begins) {
+        state.installFolder = folder;
+        try {
+            Run();
+            ADD_FAILURE() << "expected an InstallError for " << folder;
+        } catch (const InstallError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(begins, 0), 0u) << error.what();
+        }
+        EXPECT_TRUE(files.files.empty());
+        EXPECT_TRUE(Matching("MakeDirector").empty());
+        EXPECT_FALSE(view.completionShown);
+    };
+    stopsWith("c:\\windows\\System32\\Filter",
+              "The install folder c:\\windows\\System32\\Filter\\ is inside");
+    stopsWith("C:\\WINDOWS", "The install folder C:\\WINDOWS\\ is inside");
+    system.otherRunHoldsLock = true;
+    stopsWith("C:\\WINDOWSX\\", "Another setup program has been installing");
+}
+
 TEST_F(InstallSequenceTest, DataFolderRules) {
     struct Case {
         const char* name;
@@ -269,6 +289,13 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
     steps.providerThrows = true;
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_TRUE(view.completionShown);
+    // The last page says so as the status does, and does not offer to start a program
+    // that may not work without its rights or its filter.
+    EXPECT_EQ(view.completedText,
+              "The installation of tidyKiosk Filter v3 is incomplete: access rights of the "
+              "folders and filter provider registration did not complete. Please click Finish "
+              "to quit.");
+    EXPECT_TRUE(view.runUnticked);
 
     for (auto flag : {&RecordingSteps::shortcutsResult, &RecordingSteps::registryResult,
                       &RecordingSteps::folderAccessResult, &RecordingSteps::providerResult}) {
@@ -277,6 +304,10 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
         steps = fresh;
         steps.*flag = false;
         EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+        EXPECT_NE(view.completedText.find(" did not complete."), std::string::npos);
+        const bool programWorks =
+            flag == &RecordingSteps::shortcutsResult || flag == &RecordingSteps::registryResult;
+        EXPECT_EQ(view.runUnticked, !programWorks) << view.completedText;
     }
 }
 
@@ -334,7 +365,7 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
     }
     EXPECT_EQ(Run(), InstallOutcome::RestartPending);
     EXPECT_EQ(files.pendingRenames.size(), 2u);
-    EXPECT_TRUE(view.restartPending);
+    EXPECT_TRUE(view.runUnticked);
     EXPECT_EQ(view.completedText,
               "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit. The "
               "computer must be restarted to finish the installation.");
@@ -350,11 +381,12 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
     steps.registryResult = false;
     InstallSequence sequence(state, files, resources, system, view, steps);
     EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
-    EXPECT_TRUE(view.restartPending);
+    EXPECT_TRUE(view.runUnticked);
     EXPECT_EQ(view.completedText,
               "The installation of tidyKiosk Filter v3 is incomplete: fltcln.exe, fltfw.exe, "
-              "_fltw.exe and 2 more could not be written. Please click Finish to quit. The "
-              "computer must be restarted to finish the installation.");
+              "_fltw.exe and 2 more could not be written; registry entries did not complete. "
+              "Please click Finish to quit. The computer must be restarted to finish the "
+              "installation.");
     const auto lines = ReportLines(sequence.Report());
     EXPECT_EQ(lines.front(),
               "C:\\X\\fltsrv.exe: in use; it will be replaced when the computer restarts");

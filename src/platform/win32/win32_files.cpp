@@ -41,8 +41,18 @@ bool InUse(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-bool DiskFull(DWORD error) {
-    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+// What a failed write of the new content means, from the system's error number.
+ReplaceOutcome Failure(DWORD error) {
+    if (InUse(error)) {
+        return {ReplaceResult::TargetInUse, error};
+    }
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
+        return {ReplaceResult::DiskFull, error};
+    }
+    if (error == ERROR_ACCESS_DENIED) {
+        return {ReplaceResult::AccessDenied, error};
+    }
+    return {ReplaceResult::WriteFailed, error};
 }
 
 // The path as the wide entry points take it: converted from the ANSI code page as the
@@ -106,15 +116,12 @@ FileHandle CreateBeside(const std::wstring& target, DWORD access, std::wstring& 
 
 // Whether an existing target can be replaced now: opening it for writing without sharing
 // tells whether another program holds it open (then it waits for the next restart).
-ReplaceResult ProbeExisting(const std::wstring& target) {
+ReplaceOutcome ProbeExisting(const std::wstring& target) {
     if (FileHandle(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
-        return ReplaceResult::Replaced;
+        return {};
     }
-    const DWORD error = ::GetLastError();
-    return InUse(error)                   ? ReplaceResult::TargetInUse
-           : error == ERROR_ACCESS_DENIED ? ReplaceResult::WriteFailed
-                                          : ReplaceResult::TargetBusy;
+    return Failure(::GetLastError());
 }
 
 // The attributes a replaced file keeps, as a truncate-and-write would have kept them.
@@ -149,33 +156,48 @@ bool TakeOverAccessList(const std::wstring& old, HANDLE file) {
            ERROR_SUCCESS;
 }
 
+}  // namespace
+
 // Swaps the written file in for the existing target. The old file goes to a backup name
 // reserved beside it: without one, a failed ReplaceFileW may leave the old file gone and
 // the new one under its temporary name (and Wine's leaves a file of its own behind when
 // the target is in use). With one, every failure leaves the old file under one of the two
-// names, and it is put back under its own.
-ReplaceResult SwapIn(const std::wstring& target, const std::wstring& temporary) {
+// names, and it is put back under its own. A target that disappeared meanwhile simply gets
+// the new file.
+ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary) {
     std::wstring backup;
     if (!CreateBeside(target, GENERIC_WRITE, backup)) {
+        const DWORD error = ::GetLastError();
         ::DeleteFileW(temporary.c_str());
-        return ReplaceResult::WriteFailed;
+        return Failure(error);
     }
     if (::ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
         ::DeleteFileW(backup.c_str());
-        return ReplaceResult::Replaced;
+        return {};
     }
     const DWORD error = ::GetLastError();
-    // Taken by another program since it was found free, or otherwise held by the system.
     if (!Exists(target)) {
-        ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+        if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            ::DeleteFileW(backup.c_str());
+            return {};
+        }
+        // Only this error says that the old file went to the backup name; otherwise the
+        // backup is still the empty file reserved above.
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+        }
     }
     ::DeleteFileW(temporary.c_str());
     if (Exists(target)) {
         ::DeleteFileW(backup.c_str());
     }
-    return InUse(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED ? ReplaceResult::TargetInUse
-                                                                    : ReplaceResult::TargetBusy;
+    // Taken by another program since it was found free, or otherwise held by the system.
+    return error == ERROR_UNABLE_TO_REMOVE_REPLACED
+               ? ReplaceOutcome{ReplaceResult::TargetInUse, error}
+               : Failure(error);
 }
+
+namespace {
 
 // Gives the open file `file` the name `target`, which must not exist yet, without opening
 // it again. False where the system cannot rename through the handle (before Vista) or the
@@ -202,93 +224,169 @@ bool RenameOpenFile(HANDLE file, const std::wstring& target) {
     return setInformation(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
-ReplaceResult ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
+// Writes `bytes` into a new file beside `target`, flushed, with the access list of `model`
+// when it exists; `temporary` names it. The file is closed again unless the caller asked to
+// keep it open in `keep` (a new target takes its name through it).
+ReplaceOutcome WriteBeside(const std::wstring& target, const std::wstring& model,
+                           std::span<const std::uint8_t> bytes, std::wstring& temporary,
+                           FileHandle* keep = nullptr) {
+    FileHandle file =
+        CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE, temporary);
+    const bool written = file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get()) &&
+                         (model.empty() || !Exists(model) || TakeOverAccessList(model, file.get()));
+    if (!written) {
+        const DWORD error = ::GetLastError();
+        file.reset();
+        if (!temporary.empty()) {
+            ::DeleteFileW(temporary.c_str());
+        }
+        return Failure(error);
+    }
+    if (keep != nullptr) {
+        *keep = std::move(file);
+    }
+    return {};
+}
+
+ReplaceOutcome ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
     const std::wstring target = ExtendedPath(path);
     if (target.empty()) {
-        return ReplaceResult::WriteFailed;
+        return Failure(::GetLastError());
     }
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     // A read-only file or a folder is never replaced, and a file in use not now.
     if (exists) {
-        if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-            return ReplaceResult::TargetBusy;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return {ReplaceResult::AccessDenied, ERROR_ACCESS_DENIED};
         }
-        if (const ReplaceResult probe = ProbeExisting(target); probe != ReplaceResult::Replaced) {
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            return {ReplaceResult::ReadOnly, ERROR_ACCESS_DENIED};
+        }
+        if (const ReplaceOutcome probe = ProbeExisting(target);
+            probe.result != ReplaceResult::Replaced) {
             return probe;
         }
     }
 
     std::wstring temporary;
-    {
-        FileHandle file =
-            CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE, temporary);
-        const bool written = file && WriteAll(file.get(), bytes) &&
-                             ::FlushFileBuffers(file.get()) &&
-                             (!exists || TakeOverAccessList(target, file.get()));
-        const DWORD error = written ? ERROR_SUCCESS : ::GetLastError();
-        // A new file takes its name while still open: cheaper than opening it again to move.
-        if (written && !exists && RenameOpenFile(file.get(), target)) {
-            return ReplaceResult::Replaced;
-        }
-        file.reset();
-        if (!written ||
-            (exists && !::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes)))) {
-            if (!temporary.empty()) {
-                ::DeleteFileW(temporary.c_str());
-            }
-            return DiskFull(error) ? ReplaceResult::DiskFull : ReplaceResult::WriteFailed;
-        }
+    FileHandle file;
+    if (const ReplaceOutcome written =
+            WriteBeside(target, exists ? target : std::wstring(), bytes, temporary, &file);
+        written.result != ReplaceResult::Replaced) {
+        return written;
     }
+    // A new file takes its name while still open: cheaper than opening it again to move.
+    if (!exists && RenameOpenFile(file.get(), target)) {
+        return {};
+    }
+    file.reset();
     if (exists) {
+        if (!::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes))) {
+            const DWORD error = ::GetLastError();
+            ::DeleteFileW(temporary.c_str());
+            return Failure(error);
+        }
         return SwapIn(target, temporary);
     }
     if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
         ::DeleteFileW(temporary.c_str());
-        return ReplaceResult::WriteFailed;
+        return Failure(error);
     }
-    return ReplaceResult::Replaced;
+    return {};
 }
 
-// True when the system's list of renames for the next restart already moves `from` over
-// `to` (the list holds pairs "\??\from", "!\??\to"; "!" when an existing target is
-// replaced).
+ReplaceOutcome WriteCopyUnchecked(const std::string& copyPath, const std::string& targetPath,
+                                  std::span<const std::uint8_t> bytes) {
+    const std::wstring copy = ExtendedPath(copyPath);
+    const std::wstring target = ExtendedPath(targetPath);
+    if (copy.empty() || target.empty()) {
+        return Failure(::GetLastError());
+    }
+    std::wstring temporary;
+    if (const ReplaceOutcome written = WriteBeside(copy, target, bytes, temporary);
+        written.result != ReplaceResult::Replaced) {
+        return written;
+    }
+    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    // An earlier copy may be hidden or read-only, which would refuse the move over it.
+    ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::SetFileAttributesW(temporary.c_str(), targetAttributes == INVALID_FILE_ATTRIBUTES
+                                                     ? FILE_ATTRIBUTE_NORMAL
+                                                     : KeptAttributes(targetAttributes)) ||
+        !::MoveFileExW(temporary.c_str(), copy.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileW(temporary.c_str());
+        return Failure(error);
+    }
+    return {};
+}
+
+constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+
+// The system's list of renames for the next restart: pairs "\??\from", "!\??\to" ("!" when
+// an existing target is replaced), or "\??\from", "" for a file deleted then. The list is
+// read whole, by its size: a deletion's empty name is no end of the list.
+std::vector<std::string> PendingRenames(HKEY key) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, kPendingRenames, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ) {
+        return {};
+    }
+    std::vector<char> list(size + 2, '\0');
+    if (::RegQueryValueExA(key, kPendingRenames, nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::vector<std::string> entries;
+    for (std::size_t at = 0; at < size;) {
+        entries.emplace_back(list.data() + at);
+        at += entries.back().size() + 1;
+    }
+    // The list's own end, an empty name after the last pair.
+    if (entries.size() % 2 != 0 && entries.back().empty()) {
+        entries.pop_back();
+    }
+    return entries;
+}
+
+bool SamePath(std::string entry, const std::string& path) {
+    if (!entry.empty() && entry.front() == '!') {
+        entry.erase(0, 1);
+    }
+    return entry.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(entry.c_str() + 4, path.c_str()) == 0;
+}
+
+bool IsPair(const std::vector<std::string>& entries, std::size_t i, const std::string& from,
+            const std::string& to) {
+    return SamePath(entries[i], from) && SamePath(entries[i + 1], to);
+}
+
+// True when the list already moves `from` over `to`.
 bool RenamePending(const std::string& from, const std::string& to) {
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                        0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS) {
         return false;
     }
     const RegistryKey key(opened);
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr,
-                           &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ) {
-        return false;
-    }
-    std::vector<char> list(size + 2, '\0');
-    if (::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    const auto same = [](std::string text, const std::string& path) {
-        if (!text.empty() && text.front() == '!') {
-            text.erase(0, 1);
-        }
-        return text.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(text.c_str() + 4, path.c_str()) == 0;
-    };
-    std::vector<std::string> entries;
-    for (const char* at = list.data(); at < list.data() + size && *at != '\0';
-         at += entries.back().size() + 1) {
-        entries.emplace_back(at);
-    }
+    const std::vector<std::string> entries = PendingRenames(key.get());
     for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
-        if (same(entries[i], from) && same(entries[i + 1], to)) {
+        if (IsPair(entries, i, from, to)) {
             return true;
         }
     }
     return false;
+}
+
+// The drive letter's root ("C:\") of a full path, or empty for a UNC path.
+std::string DriveRoot(const std::string& full) {
+    return full.size() >= 3 && full[1] == ':' && full[2] == '\\' ? full.substr(0, 3)
+                                                                 : std::string();
 }
 
 }  // namespace
@@ -332,26 +430,95 @@ bool Win32Files::CopyFileTo(const std::string& from, const std::string& to, bool
     return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
-ReplaceResult Win32Files::ReplaceFileContent(const std::string& path,
-                                             std::span<const std::uint8_t> bytes) {
+ReplaceOutcome Win32Files::ReplaceFileContent(const std::string& path,
+                                              std::span<const std::uint8_t> bytes) {
     try {
         return ReplaceUnchecked(path, bytes);
     } catch (const std::bad_alloc&) {
-        return ReplaceResult::WriteFailed;
+        return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
     }
 }
 
-bool Win32Files::WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    // An existing hidden file can only be overwritten by a create that names the attribute.
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
-    return file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
+ReplaceOutcome Win32Files::WriteRestartCopy(const std::string& copy, const std::string& target,
+                                            std::span<const std::uint8_t> bytes) {
+    try {
+        return WriteCopyUnchecked(copy, target, bytes);
+    } catch (const std::bad_alloc&) {
+        return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
+    }
+}
+
+bool Win32Files::ReplaceableAtRestart(const std::string& path) {
+    const std::string root = DriveRoot(FullPathName(path));
+    if (root.empty() || ::GetDriveTypeA(root.c_str()) == DRIVE_REMOTE) {
+        return false;  // a share, or a drive mapped to one
+    }
+    // A drive made by SUBST names a folder ("\??\C:\Folder"), not a device.
+    char device[MAX_PATH + 1] = {};
+    const std::string letter = root.substr(0, 2);
+    return ::QueryDosDeviceA(letter.c_str(), device, MAX_PATH) == 0 ||
+           std::strncmp(device, "\\??\\", 4) != 0;
 }
 
 bool Win32Files::ReplaceAtRestart(const std::string& from, const std::string& to) {
     return RenamePending(from, to) ||
            ::MoveFileExA(from.c_str(), to.c_str(),
                          MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool Win32Files::CancelReplaceAtRestart(const std::string& from, const std::string& to) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        &opened) != ERROR_SUCCESS) {
+        return !RenamePending(from, to);
+    }
+    const RegistryKey key(opened);
+    const std::vector<std::string> entries = PendingRenames(key.get());
+    std::string kept;
+    bool found = false;
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (IsPair(entries, i, from, to)) {
+            found = true;
+            continue;
+        }
+        kept += entries[i] + '\0' + entries[i + 1] + '\0';
+    }
+    if (!found) {
+        return true;
+    }
+    if (kept.empty()) {
+        return ::RegDeleteValueA(key.get(), kPendingRenames) == ERROR_SUCCESS;
+    }
+    kept += '\0';
+    return ::RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
+                            reinterpret_cast<const BYTE*>(kept.data()),
+                            static_cast<DWORD>(kept.size())) == ERROR_SUCCESS;
+}
+
+bool Win32Files::RemoveFileNowOrAtRestart(const std::string& path) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileA(path.c_str()) != 0 || !FileExists(path) ||
+           ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+void Win32Files::RemoveLeftovers(const std::string& folder) {
+    // The folder's own name, full and in the wide form the temporary files were made with.
+    const std::wstring inside = ExtendedPath(folder + "\\x");
+    if (inside.empty()) {
+        return;
+    }
+    const std::wstring where = inside.substr(0, inside.size() - 1);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((where + L"tk~????.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            ::DeleteFileW((where + found.cFileName).c_str());
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
 }
 
 bool Win32Files::WriteProfileValue(const std::string& file, const std::string& section,

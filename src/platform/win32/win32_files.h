@@ -1,7 +1,14 @@
 #pragma once
+#include <string>
+
 #include "platform/files.h"
 
 namespace tk::platform::win32 {
+
+// Moves the written file `temporary` over the existing `target` in one step (ReplaceFileW
+// with a reserved backup name). Every failure leaves the old file under its own name; a
+// target that disappeared meanwhile gets the new file. Both are full wide paths.
+ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary);
 
 class Win32Files final : public Files {
 public:
@@ -11,10 +18,15 @@ public:
     std::uint32_t MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
-    ReplaceResult ReplaceFileContent(const std::string& path,
-                                     std::span<const std::uint8_t> bytes) override;
-    bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    ReplaceOutcome ReplaceFileContent(const std::string& path,
+                                      std::span<const std::uint8_t> bytes) override;
+    ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
+                                    std::span<const std::uint8_t> bytes) override;
+    bool ReplaceableAtRestart(const std::string& path) override;
     bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
+    bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
+    bool RemoveFileNowOrAtRestart(const std::string& path) override;
+    void RemoveLeftovers(const std::string& folder) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;
     std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,

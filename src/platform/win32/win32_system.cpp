@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win32/handles.h"
+
 namespace tk::platform::win32 {
 
 std::optional<std::span<const std::uint8_t>> Win32Resources::RawData(int id) {
@@ -63,6 +65,52 @@ void Win32System::Sleep(std::uint32_t milliseconds) {
 
 std::uint32_t Win32System::TickCount() {
     return ::GetTickCount();
+}
+
+std::string Win32System::WindowsFolder() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT length = ::GetWindowsDirectoryA(buffer, MAX_PATH);
+    return length == 0 || length > MAX_PATH ? std::string() : std::string(buffer, length);
+}
+
+namespace {
+
+class MutexLock final : public SetupRunLock {
+public:
+    explicit MutexLock(KernelHandle mutex) : mutex_(std::move(mutex)) {}
+    ~MutexLock() override {
+        if (mutex_) {
+            ::ReleaseMutex(mutex_.get());
+        }
+    }
+
+private:
+    KernelHandle mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<SetupRunLock> Win32System::LockSetupRuns(std::uint32_t timeout,
+                                                         const std::function<void()>& waiting) {
+    // One name for every session of the machine (a deployment tool runs as SYSTEM in
+    // session 0, an administrator's wizard in another session).
+    KernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Global\\tidykiosk_filter_v3 setup run"));
+    if (!mutex) {
+        // Without the lock's object (another user made it, with rights that exclude us) the
+        // runs cannot be told apart: this one goes ahead rather than never.
+        return std::make_unique<MutexLock>(KernelHandle());
+    }
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD waited = ::WaitForSingleObject(mutex.get(), 10);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+            return std::make_unique<MutexLock>(std::move(mutex));
+        }
+        if (waited == WAIT_FAILED || ::GetTickCount() - start >= timeout) {
+            return nullptr;
+        }
+        waiting();
+    }
 }
 
 }  // namespace tk::platform::win32

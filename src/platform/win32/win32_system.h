@@ -17,6 +17,9 @@ public:
     LocalDate Today() override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t TickCount() override;
+    std::string WindowsFolder() override;
+    std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
+                                                const std::function<void()>& waiting) override;
 };
 
 }  // namespace tk::platform::win32

@@ -95,49 +95,89 @@ bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool 
     return true;
 }
 
-platform::ReplaceResult FakeFiles::ReplaceFileContent(const std::string& path,
-                                                      std::span<const std::uint8_t> bytes) {
+platform::ReplaceOutcome FakeFiles::ReplaceFileContent(const std::string& path,
+                                                       std::span<const std::uint8_t> bytes) {
+    using platform::ReplaceResult;
     Log("Replace " + path);
-    if (inUseFiles.count(path) != 0) {
-        return platform::ReplaceResult::TargetInUse;
+    if (inUseFiles.count(path) != 0 || lockedFiles.count(path) != 0) {
+        return {ReplaceResult::TargetInUse, 32};
     }
-    if (busyFiles.count(path) != 0 || lockedFiles.count(path) != 0 ||
-        directories.count(path) != 0) {
-        return platform::ReplaceResult::TargetBusy;
+    if (busyFiles.count(path) != 0) {
+        return {ReplaceResult::ReadOnly, 5};
+    }
+    if (directories.count(path) != 0) {
+        return {ReplaceResult::AccessDenied, 5};
     }
     if (throwingFiles.count(path) != 0) {
         throw std::bad_alloc();
     }
     if (diskFull) {
-        return platform::ReplaceResult::DiskFull;
+        return {ReplaceResult::DiskFull, 112};
     }
     if (!ParentExists(path)) {
-        return platform::ReplaceResult::WriteFailed;
+        return {ReplaceResult::WriteFailed, 3};
     }
-    if (vanishingFiles.count(path) != 0) {
-        return platform::ReplaceResult::Replaced;
+    if (vanishingFiles.count(path) == 0) {
+        files[path] = Bytes(bytes.begin(), bytes.end());
     }
-    files[path] = Bytes(bytes.begin(), bytes.end());
-    return platform::ReplaceResult::Replaced;
+    return {};
 }
 
-bool FakeFiles::WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    Log("WriteHidden " + path);
-    if (diskFull || !ParentExists(path) || busyFiles.count(path) != 0) {
-        return false;
+platform::ReplaceOutcome FakeFiles::WriteRestartCopy(const std::string& copy,
+                                                     const std::string& target,
+                                                     std::span<const std::uint8_t> bytes) {
+    Log("WriteRestartCopy " + copy);
+    const bool targetHidden = hiddenFiles.count(target) != 0;
+    const platform::ReplaceOutcome written = ReplaceFileContent(copy, bytes);
+    if (written == platform::ReplaceResult::Replaced) {
+        if (targetHidden) {
+            hiddenFiles.insert(copy);
+        } else {
+            hiddenFiles.erase(copy);
+        }
     }
-    files[path] = Bytes(bytes.begin(), bytes.end());
-    hiddenFiles.insert(path);
-    return true;
+    return written;
+}
+
+bool FakeFiles::ReplaceableAtRestart(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' && remoteDrives.count(path.substr(0, 2)) == 0;
 }
 
 bool FakeFiles::ReplaceAtRestart(const std::string& from, const std::string& to) {
     Log("ReplaceAtRestart " + from + " -> " + to);
-    if (restartRenameFails) {
+    if (restartRenameFails || restartListUnwritable) {
         return false;
     }
     pendingRenames[to] = from;
     return true;
+}
+
+bool FakeFiles::CancelReplaceAtRestart(const std::string& from, const std::string& to) {
+    Log("CancelReplaceAtRestart " + from + " -> " + to);
+    const auto found = pendingRenames.find(to);
+    if (found == pendingRenames.end() || found->second != from) {
+        return true;
+    }
+    if (restartListUnwritable) {
+        return false;
+    }
+    pendingRenames.erase(found);
+    return true;
+}
+
+bool FakeFiles::RemoveFileNowOrAtRestart(const std::string& path) {
+    if (RemoveFile(path) || files.count(path) == 0) {
+        return true;
+    }
+    if (restartListUnwritable) {
+        return false;
+    }
+    pendingDeletes.insert(path);
+    return true;
+}
+
+void FakeFiles::RemoveLeftovers(const std::string& folder) {
+    Log("RemoveLeftovers " + folder);
 }
 
 bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,

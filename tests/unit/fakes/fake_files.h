@@ -20,7 +20,10 @@ public:
     std::set<std::string> lockedFiles;  // held by a LockedFile: neither replaced nor removed
     std::set<std::string> hiddenFiles;
     bool restartRenameFails = false;
+    bool restartListUnwritable = false;  // pending renames can be neither added nor removed
     std::map<std::string, std::string> pendingRenames;  // target -> the file that replaces it
+    std::set<std::string> pendingDeletes;               // deleted at the next restart
+    std::set<std::string> remoteDrives;                 // "N:": nothing moves there at restart
     std::set<std::string> uncreatableFolders;           // MakeDirectories fails below these
     bool diskFull = false;
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
@@ -43,10 +46,15 @@ public:
     std::uint32_t MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
-    platform::ReplaceResult ReplaceFileContent(const std::string& path,
-                                               std::span<const std::uint8_t> bytes) override;
-    bool WriteHiddenFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    platform::ReplaceOutcome ReplaceFileContent(const std::string& path,
+                                                std::span<const std::uint8_t> bytes) override;
+    platform::ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
+                                              std::span<const std::uint8_t> bytes) override;
+    bool ReplaceableAtRestart(const std::string& path) override;
     bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
+    bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
+    bool RemoveFileNowOrAtRestart(const std::string& path) override;
+    void RemoveLeftovers(const std::string& folder) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;
     std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,

@@ -51,6 +51,20 @@ public:
         }
     }
     std::uint32_t TickCount() override { return tick; }
+    std::string windowsFolder = "C:\\WINDOWS";
+    bool otherRunHoldsLock = false;  // the wait for the setup-run lock runs out
+    std::string WindowsFolder() override { return windowsFolder; }
+    std::unique_ptr<platform::SetupRunLock> LockSetupRuns(
+        std::uint32_t, const std::function<void()>& waiting) override {
+        if (log != nullptr) {
+            log->push_back("LockSetupRuns");
+        }
+        if (otherRunHoldsLock) {
+            waiting();
+            return nullptr;
+        }
+        return std::make_unique<platform::SetupRunLock>();
+    }
 };
 
 class FakeProgressView : public platform::ProgressView {
@@ -64,7 +78,7 @@ public:
     std::string completedText;
     std::string runCaption;
     bool completionShown = false;
-    bool restartPending = false;
+    bool runUnticked = false;
     std::vector<std::string>* log = nullptr;
 
     void ProcessMessages() override { ++messagePumps; }
@@ -85,7 +99,7 @@ public:
     void ShowCompletion(const std::string& completed, const std::string& run,
                         bool restart) override {
         completionShown = true;
-        restartPending = restart;
+        runUnticked = restart;
         completedText = completed;
         runCaption = run;
         if (log != nullptr) {
