@@ -10,6 +10,12 @@ namespace tk::app {
 // Silent also keeps the system's own error-reporting and critical-error boxes away.
 void InstallCrashHandlers(bool silent);
 
+// The normal end: returns `status` for WinMain to return. A failure already being reported
+// on another thread (its box may be waiting for the person) ends the process instead, with
+// the status for an unexpected end, so this then never returns; one that begins after this
+// call ends the process at once with that status.
+int EndNormally(int status);
+
 // Ends the process at once with the status for an unexpected end, after the one line on
 // the console (silent) or a message box (wizard). `detail` says what happened.
 [[noreturn]] void EndUnexpectedly(const char* detail);

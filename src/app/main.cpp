@@ -51,14 +51,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
         app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
                          MB_OK | MB_ICONWARNING);
-        return static_cast<int>(app::ExitStatus::AlreadyRunning);
+        return app::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
     }
 
     app::PlatformServices platform;
     app::TtkInstaller installer(state, platform, arguments);
     if (!installer.Create()) {
         ReportNoWindow(state.silent, ::GetLastError());
-        return static_cast<int>(app::ExitStatus::StoppedByError);
+        return app::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
     }
     if (!state.silent) {
         installer.Show();
@@ -72,5 +72,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     platform::profile::Mark("finish and message loop");
     platform::profile::Report(&app::WriteToParentConsole);
-    return static_cast<int>(installer.Status());
+    return app::EndNormally(static_cast<int>(installer.Status()));
 }
