@@ -24,6 +24,11 @@ constexpr LONG kReportingFailure = 1;
 constexpr LONG kEndingNormally = 2;
 volatile LONG ending = kRunning;
 
+// The error mode the process was started with (its parent's), read at the first call: each
+// call sets its own mode on top of that one, never on top of an earlier call's.
+UINT startErrorMode = 0;
+bool startErrorModeRead = false;
+
 // The line is put together without the heap, which may be what failed.
 class FixedLine {
 public:
@@ -111,7 +116,12 @@ void InstallCrashHandlers(bool silent) {
     if (silent) {
         mode |= SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
     }
-    ::SetErrorMode(::SetErrorMode(mode) | mode);
+    const UINT previous = ::SetErrorMode(mode);
+    if (!startErrorModeRead) {
+        startErrorMode = previous;
+        startErrorModeRead = true;
+    }
+    ::SetErrorMode(startErrorMode | mode);
 }
 
 int EndNormally(int status) {

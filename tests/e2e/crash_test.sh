@@ -76,4 +76,12 @@ for how in fault thread-fault; do
     tk_check_eq "wizard $how: exit status 6" 6 "$?"
 done
 
+# Each mode's error mode, on top of the one the process was started with: the wizard, and the
+# programs it starts (they inherit the mode), keep the critical-error boxes.
+for run in "wizard 0 0x0002" "wizard 8000 0x8002" "silent 0 0x8003"; do
+    read -r mode start expected <<<"$run"
+    tk_check_eq "$mode, started with error mode 0x$start: error mode" "$expected" \
+        "$("${crash32[@]}" "$mode" error-mode "$start" </dev/null 2>/dev/null | tr -d '\r')"
+done
+
 tk_e2e_finish

@@ -1,12 +1,17 @@
-// Test tool: installs the setup program's crash handlers, then fails the way it is told.
+// Test tool: installs the setup program's crash handlers as the program does (quiet first,
+// then for the mode), then fails the way it is told.
 //   tk_crash silent|wizard throw|fault|abort|library
 //   tk_crash silent|wizard thread-fault
+//   tk_crash silent|wizard error-mode START
 // "library" is a range error found by the C++ library, raised as the setup program raises it.
 // "thread-fault" faults on a second thread; the main thread waits until that failure is
 // being reported (its box is up, or its console line is written: give the tool a file as
 // its standard error), then returns 0 the way the setup program ends normally.
+// "error-mode" sets START (hex) as the mode the process was started with, installs the
+// handlers and prints the error mode they leave.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -40,6 +45,12 @@ bool ReportUnderWay(DWORD threadId, bool silent) {
     return !::EnumThreadWindows(threadId, &StopAtVisible, 0);  // stopped at a visible window
 }
 
+UINT CurrentErrorMode() {
+    const UINT mode = ::SetErrorMode(0);
+    ::SetErrorMode(mode);
+    return mode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +59,10 @@ int main(int argc, char** argv) {
     }
     const bool silent = std::strcmp(argv[1], "silent") == 0;
     const std::string how = argv[2];
+    if (how == "error-mode" && argc == 4) {
+        ::SetErrorMode(std::strtoul(argv[3], nullptr, 16));
+    }
+    tk::app::InstallCrashHandlers(true);
     tk::app::InstallCrashHandlers(silent);
     if (how == "throw") {
         Throw();
@@ -63,6 +78,8 @@ int main(int argc, char** argv) {
         for (int wait = 0; wait < 600 && !ReportUnderWay(threadId, silent); ++wait) {
             ::Sleep(50);
         }
+    } else if (how == "error-mode") {
+        std::printf("0x%04X\n", CurrentErrorMode());
     }
     return tk::app::EndNormally(0);  // not reached for the four ways to fail at once
 }
