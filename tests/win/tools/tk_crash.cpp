@@ -58,27 +58,26 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool silent = std::strcmp(argv[1], "silent") == 0;
-    const std::string how = argv[2];
-    if (how == "error-mode" && argc == 4) {
+    if (argc == 4 && std::strcmp(argv[2], "error-mode") == 0) {
         ::SetErrorMode(std::strtoul(argv[3], nullptr, 16));
     }
     tk::app::InstallCrashHandlers(true);
     tk::app::InstallCrashHandlers(silent);
-    if (how == "throw") {
+    if (std::strcmp(argv[2], "throw") == 0) {
         Throw();
-    } else if (how == "fault") {
+    } else if (std::strcmp(argv[2], "fault") == 0) {
         *nowhere = 1;
-    } else if (how == "abort") {
+    } else if (std::strcmp(argv[2], "abort") == 0) {
         std::abort();
-    } else if (how == "library") {
+    } else if (std::strcmp(argv[2], "library") == 0) {
         return static_cast<int>(std::string(argv[2]).substr(argc + 10).size());  // past the end
-    } else if (how == "thread-fault") {
+    } else if (std::strcmp(argv[2], "thread-fault") == 0) {
         DWORD threadId = 0;
         ::CloseHandle(::CreateThread(nullptr, 0, &Fault, nullptr, 0, &threadId));
         for (int wait = 0; wait < 600 && !ReportUnderWay(threadId, silent); ++wait) {
             ::Sleep(50);
         }
-    } else if (how == "error-mode") {
+    } else if (std::strcmp(argv[2], "error-mode") == 0) {
         std::printf("0x%04X\n", CurrentErrorMode());
     }
     return tk::app::EndNormally(0);  // not reached for the four ways to fail at once
