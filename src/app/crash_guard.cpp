@@ -15,7 +15,19 @@ namespace {
 
 constexpr std::string_view kUnexpectedEnd = "The setup program failed unexpectedly";
 volatile LONG silentMode = 1;
-volatile LONG ending = 0;
+
+// How the process is ending. Whichever way is taken first holds: a failure being reported
+// keeps the process until the report ends it, and a failure once the normal end has begun
+// ends it at once, with the status for an unexpected end either way.
+constexpr LONG kRunning = 0;
+constexpr LONG kReportingFailure = 1;
+constexpr LONG kEndingNormally = 2;
+volatile LONG ending = kRunning;
+
+// The error mode the process was started with (its parent's), read at the first call: each
+// call sets its own mode on top of that one, never on top of an earlier call's.
+UINT startErrorMode = 0;
+bool startErrorModeRead = false;
 
 // The line is put together without the heap, which may be what failed.
 class FixedLine {
@@ -48,6 +60,17 @@ private:
     char text_[512] = {};
     std::size_t length_ = 0;
 };
+
+[[noreturn]] void WaitForTheEnd() {
+    for (;;) {
+        ::Sleep(INFINITE);
+    }
+}
+
+[[noreturn]] void TerminateUnexpectedly() {
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(ExitStatus::FailedUnexpectedly));
+    WaitForTheEnd();  // TerminateProcess does not return for the own process
+}
 
 void OnTerminate() {
     const char* detail = "an exception that nothing handled";
@@ -93,13 +116,24 @@ void InstallCrashHandlers(bool silent) {
     if (silent) {
         mode |= SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
     }
-    ::SetErrorMode(::SetErrorMode(mode) | mode);
+    const UINT previous = ::SetErrorMode(mode);
+    if (!startErrorModeRead) {
+        startErrorMode = previous;
+        startErrorModeRead = true;
+    }
+    ::SetErrorMode(startErrorMode | mode);
+}
+
+int EndNormally(int status) {
+    if (::InterlockedCompareExchange(&ending, kEndingNormally, kRunning) == kReportingFailure) {
+        WaitForTheEnd();  // the report on another thread ends the process
+    }
+    return status;
 }
 
 void EndUnexpectedly(const char* detail) {
-    const auto status = static_cast<UINT>(ExitStatus::FailedUnexpectedly);
-    if (::InterlockedExchange(&ending, 1) != 0) {
-        ::TerminateProcess(::GetCurrentProcess(), status);  // a second failure while ending
+    if (::InterlockedExchange(&ending, kReportingFailure) != kRunning) {
+        TerminateUnexpectedly();  // a second failure, or one during the normal end
     }
     FixedLine line;
     line.Append(kUnexpectedEnd);
@@ -113,10 +147,7 @@ void EndUnexpectedly(const char* detail) {
     } else {
         ::MessageBoxA(nullptr, line.Text(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
     }
-    ::TerminateProcess(::GetCurrentProcess(), status);
-    for (;;) {
-        ::Sleep(INFINITE);  // TerminateProcess does not return for the own process
-    }
+    TerminateUnexpectedly();
 }
 
 }  // namespace tk::app

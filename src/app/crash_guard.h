@@ -7,8 +7,16 @@ namespace tk::app {
 
 // Installs the handlers for the rest of the process. Call it first with `silent` true
 // (nothing is known yet, so nothing may be shown), and again once the mode is known.
-// Silent also keeps the system's own error-reporting and critical-error boxes away.
+// The system's own fault box is kept away in either mode; silent also keeps its
+// critical-error boxes away, which the wizard and the programs it starts keep. Each call
+// sets its mode on top of the error mode the process was started with.
 void InstallCrashHandlers(bool silent);
+
+// The normal end: returns `status` for WinMain to return. A failure already being reported
+// on another thread (its box may be waiting for the person) ends the process instead, with
+// the status for an unexpected end, so this then never returns; one that begins after this
+// call ends the process at once with that status.
+int EndNormally(int status);
 
 // Ends the process at once with the status for an unexpected end, after the one line on
 // the console (silent) or a message box (wizard). `detail` says what happened.

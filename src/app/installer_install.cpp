@@ -103,6 +103,7 @@ bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::str
     provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
                                    {platform_.files, platform_.system, platform_.shell,
                                     platform_.catalogue, platform_.hiddenWindows});
+    firewall.SetSilent(state_.silent);
     const bool installed = firewall.IsInstalled();
     platform::profile::Mark("provider catalogue");
     return installed || firewall.RunInstallHelper(helperPath, libraryPath, true);

@@ -1,6 +1,8 @@
 // Entry point of the setup program.
 #include <windows.h>
 
+#include <string>
+
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/crash_guard.h"
@@ -17,6 +19,20 @@ void __verbose_terminate_handler() {
     tk::app::EndUnexpectedly("an exception that nothing handled");
 }
 }  // namespace __gnu_cxx
+
+namespace {
+
+// Without a window (no desktop, or its heap used up) nothing else can run; this is said once,
+// on the console when no box can be shown either.
+void ReportNoWindow(bool silent, DWORD error) {
+    const std::string message =
+        "The setup program could not create its window (error " + std::to_string(error) + ").";
+    if (silent || tk::app::ShowMessage(nullptr, message, "Error", MB_OK | MB_ICONERROR) == 0) {
+        tk::app::WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
+    }
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tk;
@@ -35,13 +51,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
         app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
                          MB_OK | MB_ICONWARNING);
-        return static_cast<int>(app::ExitStatus::AlreadyRunning);
+        return app::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
     }
 
     app::PlatformServices platform;
     app::TtkInstaller installer(state, platform, arguments);
     if (!installer.Create()) {
-        return static_cast<int>(app::ExitStatus::StoppedByError);
+        ReportNoWindow(state.silent, ::GetLastError());
+        return app::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
     }
     if (!state.silent) {
         installer.Show();
@@ -55,5 +72,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     platform::profile::Mark("finish and message loop");
     platform::profile::Report(&app::WriteToParentConsole);
-    return static_cast<int>(installer.Status());
+    return app::EndNormally(static_cast<int>(installer.Status()));
 }

@@ -193,7 +193,8 @@ bool TVoFirewall::LaunchHelper(const std::string& file, const std::string& param
     try {
         std::intptr_t result =
             services_.shell.Execute("", file, parameters, "", platform::kShowNormal);
-        if (result == kAccessDenied) {
+        // Elevation asks a person; a silent run has none to ask and would wait for ever.
+        if (result == kAccessDenied && !silent_) {
             result = services_.shell.Execute("runas", file, parameters, "", platform::kShowNormal);
         }
         return result > 32;

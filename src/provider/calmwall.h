@@ -103,6 +103,11 @@ public:
     std::string ShortPathOf(const std::string& path);
     bool LaunchHelper(const std::string& file, const std::string& parameters);
 
+    // A silent run: nobody is there to answer a consent prompt, so a helper that may not
+    // be started is not retried with elevation. Off (the wizard's way) until set.
+    bool Silent() const { return silent_; }
+    void SetSilent(bool value) { silent_ = value; }
+
     // Published properties.
     const std::string& BanlistFile() const { return banlistFile_; }
     void SetBanlistFile(const std::string& value) { banlistFile_ = value; }
@@ -141,6 +146,7 @@ private:
 
     ProviderServices services_;
     std::uintptr_t ownerWindow_ = 0;
+    bool silent_ = false;
     std::unique_ptr<platform::HiddenWindow> messageWindow_;
     std::string pluginPath_;
 

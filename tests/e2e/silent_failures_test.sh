@@ -9,6 +9,16 @@ x=$(tk_wine_unix_path 'C:\X')
 tk_run_setup -silent 0 'C:\X'
 tk_check_eq "first install: exit status" 0 "$TK_STATUS"
 
+# No window can be made (no desktop, its heap used up; here no X display): one line says so.
+# (Not first: the first window made in a fresh prefix starts Wine's desktop, which without a
+# display would fail every later run.)
+DISPLAY='' tk_run_setup -silent 0 'C:\NoWindow'
+tk_check_eq "no window: exit status 1" 1 "$TK_STATUS"
+tk_check_eq "no window: one console line that says so" \
+    "tidykiosk_filter_v3: The setup program could not create its window (error N)." \
+    "$(tr -d '\r' <"$WINEPREFIX/setup.out" | sed 's/(error [0-9]*)/(error N)/')"
+tk_check "no window: nothing was installed" test ! -e "$(tk_wine_unix_path 'C:\NoWindow')"
+
 # A program of the installation is running (held open without sharing) during a reinstall.
 printf 'old server program' >"$x/fltsrv.exe"
 wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" 'C:\X\fltsrv.exe' 'C:\X\held' 30 </dev/null >/dev/null 2>&1 &

@@ -282,6 +282,20 @@ TEST_F(ProviderTest, LaunchRetriesWithRunasOnlyWhenAccessIsDenied) {
     }
 }
 
+TEST_F(ProviderTest, ASilentRunTakesAccessDeniedAsTheAnswerForEitherHelper) {
+    PutAppFolderHelperAndLibrary();
+    Register("C:\\Elsewhere\\other.dll");  // foreign: IsInstalled starts the uninstall helper
+    auto firewall = Make();
+    firewall.SetSilent(true);
+    shell.results = {5, 5, 42};
+    EXPECT_FALSE(firewall.IsInstalled());
+    EXPECT_FALSE(firewall.RunInstallHelper("", "", true));
+    const std::string library = kOwnerText + " D:\\SETUP\\PLUGIN\\_KFILT~1.DLL ";
+    EXPECT_EQ(shell.launches,
+              (std::vector<Launch>{Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "U"),
+                                   Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "IY")}));
+}
+
 TEST_F(ProviderTest, HiddenWindowAcceptsTheSessionEndAndTheFilterNotificationsOnly) {
     std::uintptr_t handle = 0;
     {
