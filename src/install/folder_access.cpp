@@ -7,6 +7,8 @@ namespace {
 
 constexpr std::uint32_t kShortPathBuffer = 255;
 constexpr std::uint32_t kSettleMilliseconds = 500;
+// "icacls" on two folders takes seconds; the batch is a program, not a person.
+constexpr std::uint32_t kBatchMilliseconds = 60000;
 constexpr std::uint32_t kCleanupMilliseconds = 1000;
 constexpr std::uint32_t kCleanupPollMilliseconds = 10;
 
@@ -41,11 +43,9 @@ std::string BatchFolderText(const std::string& folder) {
     return folder.substr(first, last - first);
 }
 
-std::string AccessBatchText(const std::string& dataFolderText, const std::string& installFolderText,
-                            const std::string& batchPath) {
-    const std::string quotedBatch = "\"" + batchPath + "\"";
-    return "@echo off\r\n" + IcaclsLine(dataFolderText) + IcaclsLine(installFolderText) +
-           ":try\r\n" + "del " + quotedBatch + "\r\n" + "if exist " + quotedBatch + " goto try\r\n";
+std::string AccessBatchText(const std::string& dataFolderText,
+                            const std::string& installFolderText) {
+    return "@echo off\r\n" + IcaclsLine(dataFolderText) + IcaclsLine(installFolderText);
 }
 
 FolderAccess::FolderAccess(platform::Files& files, platform::Security& security,
@@ -76,19 +76,22 @@ void FolderAccess::RunBatchFallback(const std::string& dataFolder,
 
     // The batch runs with the installer's rights, in a folder where every user may add and
     // delete files: it is written so that nobody else can have prepared it, and stays
-    // locked until its interpreter has had time to start on it.
-    auto batch =
-        security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText, batchPath));
+    // locked until its interpreter has finished with it, since "cmd" opens it again by
+    // name for every line. One that does not finish in time is ended, never left running
+    // on a file that anybody could then replace.
+    auto batch = security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText));
     if (!batch) {
         return;
     }
     if (files_.FileExists(batchPath)) {
-        shell_.Execute("open", batchPath, "", "", platform::kShowHidden);
+        if (const auto started = shell_.Start("open", batchPath, platform::kShowHidden);
+            started && !started->WaitForEnd(kBatchMilliseconds)) {
+            started->Terminate();
+        }
     }
-    system_.Sleep(kSettleMilliseconds);
-    batch.reset();  // released: the batch and the loop below must be able to delete it
+    batch.reset();  // released: the loop below must be able to delete it
 
-    // The batch deletes itself; this only tidies up after one that could not.
+    // Deleted here once the batch is done (Wine's "cmd" holds it a moment longer).
     const std::uint32_t start = system_.TickCount();
     while (files_.FileExists(batchPath)) {
         files_.RemoveFile(batchPath);

@@ -19,9 +19,10 @@ std::string GetShortPath(platform::Files& files, const std::string& path);
 // removed, then one trailing backslash removed.
 std::string BatchFolderText(const std::string& folder);
 
-// The batch file's six lines, each ending in CR LF.
-std::string AccessBatchText(const std::string& dataFolderText, const std::string& installFolderText,
-                            const std::string& batchPath);
+// The batch file's three lines, each ending in CR LF. The setup program deletes the file
+// once the batch has ended.
+std::string AccessBatchText(const std::string& dataFolderText,
+                            const std::string& installFolderText);
 
 class FolderAccess {
 public:

@@ -29,6 +29,15 @@ public:
     virtual long Save(const std::string& linkPath) = 0;
 };
 
+// A program started through the shell, which the caller may wait for or end.
+class StartedProgram {
+public:
+    virtual ~StartedProgram() = default;
+    // True when the program has ended, within `milliseconds` at most.
+    virtual bool WaitForEnd(std::uint32_t milliseconds) = 0;
+    virtual void Terminate() = 0;
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -40,6 +49,10 @@ public:
     virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
                                   const std::string& parameters, const std::string& directory,
                                   int showCommand) = 0;
+    // ShellExecuteExA like Execute, keeping the started process; nothing when no process
+    // was started.
+    virtual std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
+                                                  int showCommand) = 0;
     // Creates a shell-link object; nothing when the object or one of its two interfaces
     // cannot be had, with the failing HRESULT in `error`.
     virtual std::unique_ptr<ShellLink> CreateShellLink(long& error) = 0;

@@ -19,6 +19,17 @@ tk_check_eq "no window: one console line that says so" \
     "$(tr -d '\r' <"$WINEPREFIX/setup.out" | sed 's/(error [0-9]*)/(error N)/')"
 tk_check "no window: nothing was installed" test ! -e "$(tk_wine_unix_path 'C:\NoWindow')"
 
+# A deployment tool running as SYSTEM starts in the system folder: a relative folder there is
+# refused (a 32-bit program's files would go to SysWOW64), before anything is written.
+(cd "$WINEPREFIX/drive_c/windows/system32" && tk_run_setup -silent 0 Filter &&
+    echo "$TK_STATUS" >"$WINEPREFIX/status")
+tk_check_eq "inside the Windows folder: exit status 1" 1 "$(cat "$WINEPREFIX/status")"
+tk_check "inside the Windows folder: the console says so" grep -qF \
+    'tidykiosk_filter_v3: The install folder C:\windows\system32\Filter\ is inside the Windows folder.' \
+    "$WINEPREFIX/setup.out"
+tk_check_eq "inside the Windows folder: nothing written" "" \
+    "$(find "$WINEPREFIX/drive_c/windows" -iname 'filter' -print; find "$WINEPREFIX/drive_c/ProgramData/tidyKiosk" -newer "$WINEPREFIX/setup.out" -print)"
+
 # A program of the installation is running (held open without sharing) during a reinstall.
 printf 'old server program' >"$x/fltsrv.exe"
 wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" 'C:\X\fltsrv.exe' 'C:\X\held' 30 </dev/null >/dev/null 2>&1 &

@@ -81,10 +81,7 @@ TEST_F(FolderAccessTest, AFailedGrantRunsTheBatchForBothFolders) {
     EXPECT_EQ(startedBatch,
               "@echo off\r\n"
               "icacls \"C:\\PROGRA~2\\TIDYKI~1\\FServer\" /grant:r Users:(OI)(CI)F\r\n"
-              "icacls \"C:\\PROGRA~1\\TIDYKI~1\" /grant:r Users:(OI)(CI)F\r\n"
-              ":try\r\n"
-              "del \"C:\\ProgramData\\tidyKiosk\\FServer\\acc.bat\"\r\n"
-              "if exist \"C:\\ProgramData\\tidyKiosk\\FServer\\acc.bat\" goto try\r\n");
+              "icacls \"C:\\PROGRA~1\\TIDYKI~1\" /grant:r Users:(OI)(CI)F\r\n");
     ASSERT_EQ(shell.launches.size(), 1u);
     const auto& run = shell.launches[0];
     EXPECT_EQ(run.verb, "open");
@@ -92,28 +89,35 @@ TEST_F(FolderAccessTest, AFailedGrantRunsTheBatchForBothFolders) {
     EXPECT_EQ(run.parameters, "");
     EXPECT_EQ(run.directory, "");
     EXPECT_EQ(run.showCommand, platform::kShowHidden);
-    // Half a second before the batch is written, half a second after it is started; the
-    // batch did not delete itself here, so the cleanup loop did, and looked once more.
-    EXPECT_EQ(system.sleeps, (std::vector<std::uint32_t>{500, 500, 10}));
+    // Half a second before the batch is written; then a wait for the batch's end, bounded,
+    // and the file is deleted here (the loop looks once more).
+    EXPECT_EQ(system.sleeps, (std::vector<std::uint32_t>{500, 10}));
+    EXPECT_EQ(shell.waits, std::vector<std::uint32_t>{60000});
     EXPECT_FALSE(files.FileExists(kBatch));
 }
 
-TEST_F(FolderAccessTest, TheBatchStaysLockedUntilTheSettleWaitAfterItsStartHasPassed) {
+TEST_F(FolderAccessTest, TheBatchStaysLockedUntilItsProgramHasEndedOrBeenEnded) {
     security.refusedFolders = {kData};
     bool removableWhenStarted = true;
     shell.onLaunch = [&](const fakes::FakeShell::Launch& run) {
         startedBatch = files.Text(run.file);
         removableWhenStarted = files.RemoveFile(run.file);
     };
-    EXPECT_FALSE(Run());
-    EXPECT_NE(startedBatch, "");
-    EXPECT_FALSE(removableWhenStarted);
-    // Released after the wait and before the cleanup loop, which can then delete it.
-    const auto release = std::find(log.begin(), log.end(), "Release " + std::string(kBatch));
-    ASSERT_NE(release, log.end());
-    EXPECT_EQ(*std::prev(release), "Sleep 500");
-    EXPECT_EQ(*std::next(release), "RemoveFile " + std::string(kBatch));
-    EXPECT_FALSE(files.FileExists(kBatch));
+    for (const bool ends : {true, false}) {
+        log.clear();
+        shell.startedProgramsEnd = ends;
+        EXPECT_FALSE(Run());
+        EXPECT_NE(startedBatch, "");
+        EXPECT_FALSE(removableWhenStarted);
+        // Released once the program is over and before the cleanup loop deletes it.
+        const auto release = std::find(log.begin(), log.end(), "Release " + std::string(kBatch));
+        ASSERT_NE(release, log.end());
+        EXPECT_NE(std::find(log.begin(), release, "Execute open|" + std::string(kBatch) + "|"),
+                  release);
+        EXPECT_EQ(*std::next(release), "RemoveFile " + std::string(kBatch));
+        EXPECT_FALSE(files.FileExists(kBatch));
+        EXPECT_EQ(shell.terminatedPrograms, ends ? 0 : 1);
+    }
 }
 
 TEST_F(FolderAccessTest, AShortFormIsUsedOnlyWhenItFitsIn255Characters) {
@@ -144,10 +148,7 @@ TEST_F(FolderAccessTest, ADataFolderThatIsTheInstallFolderIsTreatedTwice) {
     EXPECT_EQ(startedBatch,
               "@echo off\r\n"
               "icacls \"D:\\Cafe\" /grant:r Users:(OI)(CI)F\r\n"
-              "icacls \"D:\\Cafe\" /grant:r Users:(OI)(CI)F\r\n"
-              ":try\r\n"
-              "del \"D:\\Cafe\\acc.bat\"\r\n"
-              "if exist \"D:\\Cafe\\acc.bat\" goto try\r\n");
+              "icacls \"D:\\Cafe\" /grant:r Users:(OI)(CI)F\r\n");
 }
 
 TEST_F(FolderAccessTest, FolderTextsAreTrimmedAndLoseOneBackslash) {
@@ -169,11 +170,7 @@ TEST_F(FolderAccessTest, AnEarlierBatchFileIsReplacedAndNamedByItsShortForm) {
     files.files["C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT"] = {'x'};
 
     EXPECT_FALSE(Run());
-    EXPECT_NE(startedBatch.find("\r\ndel \"C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT\"\r\n"
-                                "if exist \"C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT\" goto "
-                                "try\r\n"),
-              std::string::npos)
-        << startedBatch;
+    EXPECT_EQ(startedBatch.substr(0, 11), "@echo off\r\n") << "the earlier file was replaced";
     EXPECT_EQ(shell.launches.at(0).file, "C:\\PROGRA~2\\TIDYKI~1\\FServer\\ACC~1.BAT");
 }
 
@@ -190,7 +187,7 @@ TEST_F(FolderAccessTest, TheCleanupLoopLeavesABatchThatDeletedItselfAlone) {
     shell.onLaunch = [this](const fakes::FakeShell::Launch& run) { files.files.erase(run.file); };
     EXPECT_FALSE(Run());
     EXPECT_EQ(Count("RemoveFile " + std::string(kBatch)), 1);  // only the one before writing
-    EXPECT_EQ(system.sleeps, (std::vector<std::uint32_t>{500, 500}));
+    EXPECT_EQ(system.sleeps, std::vector<std::uint32_t>{500});
 }
 
 TEST_F(FolderAccessTest, TheCleanupLoopGivesUpAfterJustOverASecond) {
@@ -204,7 +201,7 @@ TEST_F(FolderAccessTest, TheCleanupLoopGivesUpAfterJustOverASecond) {
         system.sleeps.clear();
         files.busyFiles.clear();
         EXPECT_FALSE(Run());
-        const std::uint32_t loop = Slept() - 1000;
+        const std::uint32_t loop = Slept() - 500;
         EXPECT_GT(loop, 1000u) << "start " << start;
         EXPECT_LE(loop, 1010u) << "start " << start;
         EXPECT_TRUE(files.FileExists(kBatch));  // stays behind

@@ -355,6 +355,9 @@ std::vector<std::string> PendingRenames(HKEY key) {
 }
 
 bool SamePath(std::string entry, const std::string& path) {
+    if (path.empty()) {
+        return entry.empty();  // the second half of a deletion
+    }
     if (!entry.empty() && entry.front() == '!') {
         entry.erase(0, 1);
     }
@@ -366,7 +369,7 @@ bool IsPair(const std::vector<std::string>& entries, std::size_t i, const std::s
     return SamePath(entries[i], from) && SamePath(entries[i + 1], to);
 }
 
-// True when the list already moves `from` over `to`.
+// True when the list already moves `from` over `to`, or deletes `from` when `to` is empty.
 bool RenamePending(const std::string& from, const std::string& to) {
     HKEY opened = nullptr;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &opened) !=
@@ -497,7 +500,7 @@ bool Win32Files::CancelReplaceAtRestart(const std::string& from, const std::stri
 
 bool Win32Files::RemoveFileNowOrAtRestart(const std::string& path) {
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return ::DeleteFileA(path.c_str()) != 0 || !FileExists(path) ||
+    return ::DeleteFileA(path.c_str()) != 0 || !FileExists(path) || RenamePending(path, "") ||
            ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 

@@ -9,6 +9,8 @@ public:
     std::intptr_t Execute(const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCommand) override;
+    std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
+                                          int showCommand) override;
     std::unique_ptr<ShellLink> CreateShellLink(long& error) override;
 };
 

@@ -59,6 +59,32 @@ std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& fil
     return result;
 }
 
+namespace {
+
+class FakeStartedProgram : public platform::StartedProgram {
+public:
+    explicit FakeStartedProgram(FakeShell& shell) : shell_(shell) {}
+    bool WaitForEnd(std::uint32_t milliseconds) override {
+        shell_.waits.push_back(milliseconds);
+        return shell_.startedProgramsEnd;
+    }
+    void Terminate() override { ++shell_.terminatedPrograms; }
+
+private:
+    FakeShell& shell_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::StartedProgram> FakeShell::Start(const std::string& verb,
+                                                           const std::string& file,
+                                                           int showCommand) {
+    if (Execute(verb, file, "", "", showCommand) <= 32) {
+        return nullptr;
+    }
+    return std::make_unique<FakeStartedProgram>(*this);
+}
+
 std::unique_ptr<platform::ShellLink> FakeShell::CreateShellLink(long& error) {
     error = files_ == nullptr ? static_cast<long>(0x80004005u) : createError;
     if (error != 0) {

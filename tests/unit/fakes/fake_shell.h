@@ -49,6 +49,13 @@ public:
                           int showCommand) override;
     // Without a FakeFiles there are no shell links (E_FAIL).
     std::unique_ptr<platform::ShellLink> CreateShellLink(long& error) override;
+    // Records the launch as Execute does; the program "ends" at once unless told otherwise.
+    std::unique_ptr<platform::StartedProgram> Start(const std::string& verb,
+                                                    const std::string& file,
+                                                    int showCommand) override;
+    bool startedProgramsEnd = true;
+    int terminatedPrograms = 0;
+    std::vector<std::uint32_t> waits;  // the time each wait for a started program allowed
 
 private:
     friend class FakeShellLink;
