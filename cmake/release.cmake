@@ -34,3 +34,4 @@ endif()
 add_test(NAME release_imports
          COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_imports.py ${CMAKE_OBJDUMP}
                  $<TARGET_FILE:tidykiosk_filter_v3> ${CMAKE_SOURCE_DIR}/tests/imports-allowed.txt)
+set_tests_properties(release_imports PROPERTIES LABELS release)

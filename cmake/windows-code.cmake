@@ -33,7 +33,7 @@ list(TRANSFORM TK_APP_SOURCES PREPEND ${TK_SOURCE_DIR}/)
 # installer needs are defined where they are used.
 set(TK_SYSTEM_LIBRARIES comctl32 ole32 oleaut32 shell32 advapi32 gdi32 user32 ws2_32)
 # The oldest Windows the program runs on (README): Windows XP SP3. The headers then hide
-# what later versions added; tests/release/imports_test.sh checks what the program imports.
+# what later versions added; tests/release/check_imports.py checks what the program imports.
 if(NOT DEFINED TK_WIN32_WINNT)
     set(TK_WIN32_WINNT 0x0501)
 endif()

@@ -24,7 +24,7 @@ add_test(NAME wine_cleanup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh 
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
 add_test(NAME win_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TK_WIN_TESTS_DIR}/win_tests.exe)
-set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77
+set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine LABELS windows
                      ENVIRONMENT "TK_WINE_ROOT=${TK_WINE_ROOT}")
 
 file(GLOB TK_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
@@ -32,7 +32,7 @@ foreach(script IN LISTS TK_E2E_SCRIPTS)
     get_filename_component(name ${script} NAME_WE)
     string(REGEX REPLACE "_test$" "" name ${name})
     add_test(NAME e2e_${name} COMMAND bash ${script})
-    set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 ENVIRONMENT
+    set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine LABELS e2e ENVIRONMENT
         "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=$<TARGET_FILE:tidykiosk_filter_v3>;TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_PAYLOAD_STAGE=${TK_STAGE};TK_PAYLOAD_INPUT=${TK_PAYLOAD_DIR}")
 endforeach()
 
@@ -42,10 +42,10 @@ endforeach()
 set(TK_SIGNED_EXE ${CMAKE_BINARY_DIR}/release-tests/tidykiosk_filter_v3.exe)
 add_test(NAME release_reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible_test.sh)
 add_test(NAME release_signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing_test.sh)
-set_tests_properties(release_reproducible release_signing PROPERTIES TIMEOUT 900
+set_tests_properties(release_reproducible release_signing PROPERTIES TIMEOUT 900 LABELS release
                      ENVIRONMENT "TK_BUILD_DIR=${CMAKE_BINARY_DIR};TK_SIGNED_EXE=${TK_SIGNED_EXE}")
 set_tests_properties(release_signing PROPERTIES FIXTURES_SETUP signed_program)
 add_test(NAME release_signed_install COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signed_install_test.sh)
 set_tests_properties(release_signed_install PROPERTIES FIXTURES_REQUIRED "wine;signed_program"
-                     SKIP_RETURN_CODE 77 ENVIRONMENT
+                     LABELS release ENVIRONMENT
                      "TK_WINE_ROOT=${TK_WINE_ROOT};TK_SETUP_EXE=${TK_SIGNED_EXE}")

@@ -117,8 +117,10 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIE
                             OBJECT_DEPENDS "${TK_PACKED_FILES};${TK_MANIFEST};${TK_WINDOW_RESOURCES}")
 
 # --- The setup program ----------------------------------------------------------------------
-add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp src/app/library_errors.cpp
-               src/app/zlib_checksums.cpp
+# src/runtime: the program's own versions of a few library functions, which keep the
+# libraries' larger ones out (see src/runtime/README.md).
+add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp src/runtime/library_errors.cpp
+               src/runtime/zlib_checksums.cpp src/runtime/terminate_handler.cpp
                ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc)
 add_dependencies(tidykiosk_filter_v3 tk_payloads)
 target_compile_options(tidykiosk_filter_v3 PRIVATE ${TK_WARNINGS})
@@ -144,7 +146,7 @@ foreach(source IN LISTS TK_WIN_TEST_TOOLS)
     set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
 endforeach()
 # The crash tool raises library errors as the setup program does.
-target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/app/library_errors.cpp)
+target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/runtime/library_errors.cpp)
 
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)

@@ -5,7 +5,8 @@
 #     the three in turn within each round, each install into a new folder;
 #  2. the wizard's first paint, ours and the peer's, and the peak memory of a silent
 #     install (bench/bench_probe.cpp);
-#  3. where the time of a silent install goes: a build with -DTK_PROFILE=ON;
+#  3. where the time of a silent install goes: the profile build (preset profile or
+#     profile64, TK_PROFILE=ON);
 #  4. the installer's inflation against plain zlib uncompress on the same stream;
 #  5. the program's size without its compressed payload.
 #   scripts/benchmark.sh [ROUNDS]        (default 21)
@@ -13,7 +14,7 @@
 #   TK_BENCH_ARCH=x86      the released 32-bit program, 32-bit Wine, the x86-unicode NSIS
 #                          stub (the default where 32-bit programs run natively; refused
 #                          where they run only under an emulator)
-#   TK_BENCH_ARCH=x86_64   both sides built for 64-bit Windows (preset windows64, the
+#   TK_BENCH_ARCH=x86_64   both sides built for 64-bit Windows (preset bench64, the
 #                          amd64-unicode stub), run by wine64 (the default where 32-bit
 #                          programs run only under an emulator). A like-for-like comparison.
 #   TK_BENCH_PAYLOAD=standins (default) | large | FOLDER
@@ -47,9 +48,9 @@ else
     arch=${TK_BENCH_ARCH:-x86}
 fi
 case $arch in
-    x86) preset=windows nsis_target=x86-unicode ;;
+    x86) preset=bench profile_preset=profile nsis_target=x86-unicode ;;
     x86_64)
-        preset=windows64 nsis_target=amd64-unicode
+        preset=bench64 profile_preset=profile64 nsis_target=amd64-unicode
         # Debian's "wine" starts programs with the 32-bit loader.
         wine() { /usr/lib/wine/wine64 "$@"; }
         ;;
@@ -57,13 +58,14 @@ case $arch in
 esac
 command -v makensis >/dev/null || { echo "benchmark: needs makensis (Debian package nsis)" >&2; exit 2; }
 
-# One build folder per architecture and payload; the profile build beside it.
-build_variant() {  # build_variant FOLDER "TARGET..." [CMAKE_OPTION...]
-    local folder=$1 targets=$2
-    shift 2
+# One build folder per architecture and payload, each made with the preset's settings; the
+# profile build beside it.
+build_variant() {  # build_variant PRESET FOLDER "TARGET..." [CMAKE_OPTION...]
+    local preset=$1 folder=$2 targets=$3
+    shift 3
     mkdir -p "$(dirname "$folder")"
     # shellcheck disable=SC2086
-    cmake --preset "$preset" -B "$folder" -DTK_BUILD_WINDOWS_TESTS=OFF "$@" >"$folder.log" 2>&1 &&
+    cmake --preset "$preset" -B "$folder" "$@" >"$folder.log" 2>&1 &&
         cmake --build "$folder" -j2 --target $targets >>"$folder.log" 2>&1 ||
         { tail -n 30 "$folder.log" >&2; echo "benchmark: build failed (see $folder.log)" >&2; exit 1; }
 }
@@ -74,7 +76,7 @@ case $payload_choice in
     standins) payload_dir= variant=$standins ;;
     large)
         variant=$base/$arch-large
-        build_variant "$standins/product" tk_payloads
+        build_variant "$preset" "$standins/product" tk_payloads
         payload_dir=$variant/payload
         # Made again only when its sources changed, so the builds that pack it stay current.
         if [ ! -f "$payload_dir/fltsrv.exe" ] || [ -n "$(find bench/large_payload.py \
@@ -85,9 +87,9 @@ case $payload_choice in
     *) payload_dir=$(cd "$payload_choice" && pwd) variant=$base/$arch-$(basename "$payload_dir") ;;
 esac
 product=$variant/product
-build_variant "$product" "tidykiosk_filter_v3 inflate_bench bench_noop bench_probe" \
+build_variant "$preset" "$product" "tidykiosk_filter_v3 inflate_bench bench_noop bench_probe" \
     -DTK_PAYLOAD_DIR="$payload_dir"
-build_variant "$variant/profile" tidykiosk_filter_v3 -DTK_PAYLOAD_DIR="$payload_dir" -DTK_PROFILE=ON
+build_variant "$profile_preset" "$variant/profile" tidykiosk_filter_v3 -DTK_PAYLOAD_DIR="$payload_dir"
 payload=${payload_dir:-$product/payload}
 
 # The peer, from the same payload folder.

@@ -1,5 +1,7 @@
 #pragma once
-// The setup program's exit status. The values never change; new ones go at the end.
+// The setup program's exit status, and how a run's outcome maps to it. The values never
+// change; new ones go at the end.
+#include "install/install_sequence.h"
 
 namespace tk::app {
 
@@ -13,5 +15,21 @@ enum class ExitStatus : int {
     FailedUnexpectedly = 6,   // the program itself failed (a crash); the install did not finish
     RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
+
+// What one run did, as far as its exit status goes.
+struct RunOutcome {
+    enum class Install {
+        NotRun,   // never started (the wizard was quit first, or a silent run failed before)
+        Stopped,  // started, and an error stopped it
+        Ran,      // ran to its end; `result` says how
+    };
+    bool silent = false;
+    Install install = Install::NotRun;
+    install::InstallOutcome result = install::InstallOutcome::Completed;
+    bool lastPageShown = false;  // the wizard reached its completion page
+    bool errorReported = false;  // an error was reported during the run
+};
+
+ExitStatus ExitStatusOf(const RunOutcome& run);
 
 }  // namespace tk::app

@@ -122,11 +122,7 @@ private:
     int progressMax_ = 100;
     int progressPosition_ = 0;
     bool closeQueryAttached_ = true;
-    bool completed_ = false;
-    bool installStopped_ = false;
-    bool errorReported_ = false;
-    install::InstallOutcome outcome_ = install::InstallOutcome::Completed;
-    bool installRan_ = false;
+    RunOutcome run_;
     bool finished_ = false;
     bool controlsBuilt_ = false;
     std::vector<int> builtSheets_;         // tab sheets whose controls exist

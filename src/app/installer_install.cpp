@@ -31,8 +31,6 @@ void TtkInstaller::FormCreate() {
 // Tabs hidden, page 0, app name, caption, page index, version panel, texts and the
 // application's title.
 void TtkInstaller::StartWizard() {
-    // Tabs hidden, page 0, app name, caption, page index, version panel, texts and the
-    // application's title.
     model_.Start();
     Apply();
     platform::profile::Mark("window texts");
@@ -67,12 +65,12 @@ void TtkInstaller::SetCompatibilityLayer() {
 void TtkInstaller::RunInstallSequence() {
     install::InstallSequence sequence(state_, platform_.files, platform_.resources,
                                       platform_.system, *this, *this);
-    installRan_ = true;
     try {
-        outcome_ = sequence.Run();
+        run_.result = sequence.Run();
+        run_.install = RunOutcome::Install::Ran;
     } catch (...) {
         // Whatever stopped the sequence, the install did not complete.
-        installStopped_ = true;
+        run_.install = RunOutcome::Install::Stopped;
         ReportUnfinished(sequence.Report());
         throw;
     }
@@ -149,7 +147,7 @@ void TtkInstaller::SetCurrentFileText(const std::string& text) {
 
 void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption,
                                   bool runUnticked) {
-    completed_ = true;
+    run_.lastPageShown = true;
     model_.Complete(completedText, runCaption, runUnticked);
     Apply();
 }

@@ -7,7 +7,7 @@
 namespace tk::app {
 
 void TtkInstaller::ReportError(const std::string& message) {
-    errorReported_ = true;
+    run_.errorReported = true;
     if (state_.silent) {
         WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
         return;
@@ -17,25 +17,7 @@ void TtkInstaller::ReportError(const std::string& message) {
 }
 
 ExitStatus TtkInstaller::Status() const {
-    if (installStopped_) {
-        return ExitStatus::StoppedByError;
-    }
-    if (!installRan_) {
-        return state_.silent ? ExitStatus::StoppedByError : ExitStatus::WizardQuit;
-    }
-    if (!state_.silent && !completed_) {
-        return ExitStatus::WizardQuit;  // quit while the install ran
-    }
-    if (outcome_ == install::InstallOutcome::NoInstallFolder) {
-        return ExitStatus::NoInstallFolder;
-    }
-    if (outcome_ == install::InstallOutcome::Incomplete || errorReported_) {
-        return ExitStatus::InstalledIncomplete;  // wins over a pending restart
-    }
-    if (outcome_ == install::InstallOutcome::RestartPending) {
-        return ExitStatus::RestartRequired;
-    }
-    return ExitStatus::Installed;
+    return ExitStatusOf(run_);
 }
 
 }  // namespace tk::app

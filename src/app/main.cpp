@@ -11,15 +11,6 @@
 #include "app/ui_text.h"
 #include "platform/profile.h"
 
-// An exception that escapes every handler ends the program through the crash handlers.
-// The library's own verbose handler would bring a whole symbol demangler into the program
-// for a message that a GUI program cannot show anyway.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    tk::app::EndUnexpectedly("an exception that nothing handled");
-}
-}  // namespace __gnu_cxx
-
 namespace {
 
 // Without a window (no desktop, or its heap used up) nothing else can run; this is said once,

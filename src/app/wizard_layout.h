@@ -88,7 +88,7 @@ inline constexpr int kFontPoints = 8;
 inline constexpr int kTitleFontPoints = 12;
 inline constexpr std::string_view kFontFace = "Tahoma";
 
-// Resource identifiers of the two pictures (GIF) and the agreement shown in Memo1.
+// Resource identifiers of the two pictures (palette PNG) and the agreement shown in Memo1.
 inline constexpr int kBannerResource = 201;
 inline constexpr int kLogoResource = 202;
 inline constexpr int kAgreementResource = 203;

@@ -1,5 +1,5 @@
 #pragma once
-// Fixed English texts loaded at window creation and used by the install sequence.
+// Fixed English texts of the install sequence and of what it reports.
 #include <string_view>
 
 namespace tk::install::texts {

@@ -13,7 +13,7 @@
 #include <new>
 #include <typeinfo>
 
-namespace tk::app {
+namespace tk::runtime {
 namespace {
 
 class LibraryError final : public std::exception {
@@ -35,7 +35,7 @@ private:
 };
 
 }  // namespace
-}  // namespace tk::app
+}  // namespace tk::runtime
 
 namespace std {
 
@@ -55,9 +55,9 @@ void __throw_bad_typeid() {
     throw bad_typeid();
 }
 // The errors that carry a message all become the one light error.
-#define TK_LIBRARY_ERROR_RAISER(kind)          \
-    void __throw_##kind(const char* message) { \
-        throw tk::app::LibraryError(message);  \
+#define TK_LIBRARY_ERROR_RAISER(kind)             \
+    void __throw_##kind(const char* message) {    \
+        throw tk::runtime::LibraryError(message); \
     }
 TK_LIBRARY_ERROR_RAISER(logic_error)
 TK_LIBRARY_ERROR_RAISER(domain_error)
@@ -80,7 +80,7 @@ void __throw_out_of_range_fmt(const char* format, ...) {
         name = va_arg(arguments, const char*);
         va_end(arguments);
     }
-    throw tk::app::LibraryError(name);
+    throw tk::runtime::LibraryError(name);
 }
 
 }  // namespace std
