@@ -28,15 +28,13 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     return arguments;
 }
 
-SilentRequest EvaluateSilentRule(const std::vector<std::string>& arguments) {
-    SilentRequest request;
+std::optional<SilentCommand> ParseSilentCommand(const std::vector<std::string>& arguments) {
     if (arguments.size() >= 3 && arguments[0] == "-silent" &&
         (arguments[1] == "0" || arguments[1] == "1") && !arguments[2].empty()) {
-        request.silent = true;
-        request.edition = arguments[1];
-        request.folder = arguments[2];
+        return SilentCommand{
+            arguments[1] == "1" ? install::kClientEdition : install::kServerEdition, arguments[2]};
     }
-    return request;
+    return std::nullopt;
 }
 
 }  // namespace tk::app

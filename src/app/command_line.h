@@ -1,7 +1,10 @@
 #pragma once
 // The command line: splitting it into arguments and the silent-mode rule.
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "install/catalogue.h"
 
 namespace tk::app {
 
@@ -11,15 +14,15 @@ namespace tk::app {
 // element is the program itself.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
-struct SilentRequest {
-    bool silent = false;
-    std::string edition;  // "0" or "1"
+// The silent form of the command line: its edition and its folder, as typed.
+struct SilentCommand {
+    install::EditionCode edition = install::kServerEdition;
     std::string folder;
 };
 
 // Silent exactly when argument 1 is "-silent", argument 2 is "0" or "1" and argument 3
-// is not empty; compared as whole strings, case-sensitively. `arguments` excludes the
-// program itself.
-SilentRequest EvaluateSilentRule(const std::vector<std::string>& arguments);
+// is not empty; compared as whole strings, case-sensitively. Nothing for any other command
+// line, which opens the wizard. `arguments` excludes the program itself.
+std::optional<SilentCommand> ParseSilentCommand(const std::vector<std::string>& arguments);
 
 }  // namespace tk::app

@@ -18,8 +18,8 @@
 
 #include "app/exit_status.h"
 #include "app/wizard_model.h"
+#include "app/wizard_state.h"
 #include "install/install_sequence.h"
-#include "install/install_state.h"
 #include "platform/progress_view.h"
 
 namespace tk::app {
@@ -34,8 +34,9 @@ public:
     // How long a silent run leaves its message queue between two looks at it.
     static constexpr DWORD kSilentPumpMilliseconds = 10;
 
-    TtkInstaller(install::InstallState& state, PlatformServices& platform,
-                 std::vector<std::string> arguments);
+    // `silentRequest`: what a silent command line asks for; nothing for the wizard.
+    TtkInstaller(WizardState& state, PlatformServices& platform,
+                 std::optional<install::InstallRequest> silentRequest);
     ~TtkInstaller() override;
     TtkInstaller(const TtkInstaller&) = delete;
     TtkInstaller& operator=(const TtkInstaller&) = delete;
@@ -72,7 +73,8 @@ public:
     bool SetFolderAccess(const std::string& dataFolder, const std::string& installFolder) override;
     bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) override;
     bool MakeShortcuts(const std::string& targetPath, const std::string& linkName) override;
-    bool WriteRegistryEntries() override;
+    bool WriteRegistryEntries(install::EditionCode edition,
+                              const std::string& installFolder) override;
 
     // platform::ProgressView
     void ProcessMessages() override;
@@ -109,9 +111,9 @@ private:
 
     struct Fonts;
 
-    install::InstallState& state_;
+    WizardState& state_;
     PlatformServices& platform_;
-    std::vector<std::string> arguments_;
+    std::optional<install::InstallRequest> silentRequest_;
     WizardModel model_;
     std::unique_ptr<Fonts> fonts_;
     std::unique_ptr<Pictures> pictures_;

@@ -41,9 +41,6 @@ void TtkInstaller::RunSilentInstall() {
         return;
     }
     try {
-        // The edition was checked to be "0" or "1" by the silent rule.
-        state_.edition = static_cast<install::EditionCode>(arguments_.at(1) == "1");
-        state_.installFolder = install::SilentInstallFolder(platform_.files, arguments_.at(2));
         RunInstallSequence();
     } catch (...) {
         FinishOperation();
@@ -63,11 +60,16 @@ void TtkInstaller::SetCompatibilityLayer() {
 }
 
 void TtkInstaller::RunInstallSequence() {
-    install::InstallSequence sequence(state_, platform_.files, platform_.resources,
-                                      platform_.system, *this, *this);
+    install::InstallSequence sequence(silentRequest_ ? *silentRequest_ : model_.Request(),
+                                      platform_.files, platform_.resources, platform_.system, *this,
+                                      *this);
     try {
         run_.result = sequence.Run();
         run_.install = RunOutcome::Install::Ran;
+        if (run_.result != install::InstallOutcome::NoInstallFolder) {
+            model_.Installed(sequence.InstallFolder());
+            install::ShowCompletion(*this, state_.appName, sequence.Report());
+        }
     } catch (...) {
         // Whatever stopped the sequence, the install did not complete.
         run_.install = RunOutcome::Install::Stopped;
@@ -112,9 +114,10 @@ bool TtkInstaller::MakeShortcuts(const std::string& targetPath, const std::strin
         .MakeShortcuts(targetPath, linkName);
 }
 
-bool TtkInstaller::WriteRegistryEntries() {
-    return install::WriteRegistryEntries(platform_.registry, platform_.system, state_.edition,
-                                         state_.installFolder);
+bool TtkInstaller::WriteRegistryEntries(install::EditionCode edition,
+                                        const std::string& installFolder) {
+    return install::WriteRegistryEntries(platform_.registry, platform_.system, edition,
+                                         installFolder);
 }
 
 void TtkInstaller::SetProgressMax(int maximum) {

@@ -95,10 +95,10 @@ void TtkInstaller::OnCommand(int id) {
                 CheckBox1Click();
                 break;
             case kRadioButton1:
-                RadioButton1Click(install::kServerEdition);
+                RadioButton1Click(static_cast<int>(install::kServerEdition));
                 break;
             case kRadioButton2:
-                RadioButton1Click(install::kClientEdition);
+                RadioButton1Click(static_cast<int>(install::kClientEdition));
                 break;
             case kCheckBox2:
                 model_.RunClicked(::SendMessageW(ControlWindow(kCheckBox2), BM_GETCHECK, 0, 0) ==

@@ -19,10 +19,16 @@ namespace tk::app {
 namespace {
 
 // COM lives for the whole run of the installer module: initialised before the entry
-// point's own code runs, uninitialised when the module is finalised at exit.
+// point's own code runs, uninitialised when the module is finalised at exit, and only when
+// it was initialised (a failed call, such as another mode already set, is not undone).
 struct ComApartment {
-    ComApartment() { ::CoInitialize(nullptr); }
-    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment() : initialised(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComApartment() {
+        if (initialised) {
+            ::CoUninitialize();
+        }
+    }
+    const bool initialised;
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 };
@@ -183,11 +189,11 @@ struct TtkInstaller::Fonts {
     }
 };
 
-TtkInstaller::TtkInstaller(install::InstallState& state, PlatformServices& platform,
-                           std::vector<std::string> arguments)
+TtkInstaller::TtkInstaller(WizardState& state, PlatformServices& platform,
+                           std::optional<install::InstallRequest> silentRequest)
     : state_(state),
       platform_(platform),
-      arguments_(std::move(arguments)),
+      silentRequest_(std::move(silentRequest)),
       model_(state, platform.shell) {}
 
 TtkInstaller::~TtkInstaller() {

@@ -1,7 +1,9 @@
 // Entry point of the setup program.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/command_line.h"
 #include "app/console.h"
@@ -33,10 +35,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());  // the program itself
     }
-    install::InstallState state;
-    const app::SilentRequest request = app::EvaluateSilentRule(arguments);
-    state.silent = request.silent;
-    state.silentFolderArgument = request.folder;
+    // The command line is read once, here.
+    const std::optional<app::SilentCommand> silent = app::ParseSilentCommand(arguments);
+    app::WizardState state;
+    state.silent = silent.has_value();
     app::InstallCrashHandlers(state.silent);
 
     if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
@@ -46,7 +48,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
 
     app::PlatformServices platform;
-    app::TtkInstaller installer(state, platform, arguments);
+    // A silent run's request, its folder resolved once: full, then in its long form.
+    std::optional<install::InstallRequest> request;
+    if (silent) {
+        request = install::InstallRequest{
+            silent->edition, install::SilentInstallFolder(platform.files, silent->folder)};
+    }
+    app::TtkInstaller installer(state, platform, std::move(request));
     if (!installer.Create()) {
         ReportNoWindow(state.silent, ::GetLastError());
         return app::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));

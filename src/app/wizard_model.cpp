@@ -3,6 +3,7 @@
 #include <array>
 
 #include "install/catalogue.h"
+#include "platform/errors.h"
 
 namespace tk::app {
 namespace {
@@ -11,7 +12,6 @@ constexpr std::string_view kAppNamePlaceholder = "%APP_NAME%";
 constexpr std::string_view kAppPlaceholder = "%app%";
 constexpr int kCompletionPage = 6;
 constexpr int kInstallPage = 5;
-constexpr int kShellAccessDenied = 5;
 
 struct Placeholder {
     int label;
@@ -46,7 +46,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-WizardModel::WizardModel(install::InstallState& state, platform::Shell& shell)
+WizardModel::WizardModel(WizardState& state, platform::Shell& shell)
     : state_(state), shell_(shell) {
     for (const ControlDef& control : WindowDefinition()) {
         controls_[control.id] =
@@ -217,7 +217,7 @@ void WizardModel::Finish() {
     }
     const std::string program =
         state_.installFolder + std::string(install::EditionOf(state_.edition).mainExecutable);
-    if (shell_.Execute("", program, "", "", platform::kShowNormal) == kShellAccessDenied) {
+    if (shell_.Execute("", program, "", "", platform::kShowNormal) == platform::kAccessDenied) {
         shell_.Execute("runas", program, "", "", platform::kShowNormal);
     }
 }

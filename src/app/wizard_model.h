@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "app/wizard_layout.h"
-#include "install/install_state.h"
+#include "app/wizard_state.h"
+#include "install/install_request.h"
 #include "platform/shell.h"
 
 namespace tk::app {
@@ -42,7 +43,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 
 class WizardModel {
 public:
-    WizardModel(install::InstallState& state, platform::Shell& shell);
+    WizardModel(WizardState& state, platform::Shell& shell);
 
     // Window creation: the app name, the caption, page 0 and the version panel.
     void Start();
@@ -59,6 +60,10 @@ public:
     // is still the old one until a restart.
     void Complete(const std::string& completedText, const std::string& runCaption,
                   bool runUnticked = false);
+    // What Install asks for: the chosen edition and the confirmed folder.
+    install::InstallRequest Request() const { return {state_.edition, state_.installFolder}; }
+    // The folder the install settled on (with its final backslash), which Finish starts from.
+    void Installed(std::string installFolder) { state_.installFolder = std::move(installFolder); }
     // Starts the installed application when the wizard asks for it (never in silent mode).
     void Finish();
 
@@ -75,7 +80,7 @@ private:
     void EnterPage(int page);
     void ShowPage(int page);
 
-    install::InstallState& state_;
+    WizardState& state_;
     platform::Shell& shell_;
     std::map<int, ControlState> controls_;
     std::string caption_;

@@ -69,7 +69,7 @@ constexpr std::array<PayloadEntry, 2> kClientLanguages{{
 }  // namespace
 
 const Edition& EditionOf(EditionCode code) {
-    return kEditions.at(code);
+    return kEditions.at(static_cast<std::size_t>(code));
 }
 
 std::string AppNameOf(EditionCode code) {

@@ -7,9 +7,11 @@
 
 namespace tk::install {
 
-using EditionCode = std::uint8_t;
-inline constexpr EditionCode kServerEdition = 0;
-inline constexpr EditionCode kClientEdition = 1;
+// Which edition: the cashier's Server (0) or the customer's Client (1), the numbers of the
+// command line's second argument.
+enum class EditionCode : std::uint8_t { Server = 0, Client = 1 };
+inline constexpr EditionCode kServerEdition = EditionCode::Server;
+inline constexpr EditionCode kClientEdition = EditionCode::Client;
 
 struct Edition {
     std::string_view version;

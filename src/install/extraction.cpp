@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "install/inflate.h"
-#include "install/paths.h"
+#include "platform/paths.h"
 
 namespace tk::install {
 namespace {

@@ -1,10 +1,11 @@
 #include "install/install_sequence.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "install/install_error.h"
-#include "install/paths.h"
 #include "install/texts.h"
+#include "platform/paths.h"
 #include "platform/profile.h"
 
 namespace tk::install {
@@ -21,10 +22,10 @@ std::string SilentInstallFolder(platform::Files& files, const std::string& argum
     return LongPathOf(files, full.empty() ? argument : full);
 }
 
-InstallSequence::InstallSequence(InstallState& state, platform::Files& files,
+InstallSequence::InstallSequence(InstallRequest request, platform::Files& files,
                                  platform::Resources& resources, platform::System& system,
                                  platform::ProgressView& view, InstallSteps& steps)
-    : state_(state),
+    : request_(std::move(request)),
       files_(files),
       system_(system),
       view_(view),
@@ -40,7 +41,7 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
     if (system_.MajorVersion() <= 4) {
         return installFolder;
     }
-    const Edition& edition = EditionOf(state_.edition);
+    const Edition& edition = EditionOf(request_.edition);
     // An unset variable counts as empty: the candidate then starts at the drive root.
     const std::string candidate = system_.Environment("ALLUSERSPROFILE").value_or("") +
                                   "\\tidyKiosk\\" + std::string(edition.dataFolderName) + "\\";
@@ -56,13 +57,13 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
 void InstallSequence::ExtractAll(const std::string& installFolder) {
     for (int id = kFirstPayloadId; id <= kLastPayloadId; ++id) {
         view_.ProcessMessages();
-        extractor_.ExtractPayload(id, installFolder, dataFolder_, state_.edition);
+        extractor_.ExtractPayload(id, installFolder, dataFolder_, request_.edition);
         view_.SetCurrentFileText("");
         view_.ProcessMessages();
         platform::profile::Mark("file", id);
     }
     extractor_.StepProgress();
-    if (state_.edition != kClientEdition) {
+    if (request_.edition != kClientEdition) {
         return;
     }
     for (const PayloadEntry& language : ClientLanguageList()) {
@@ -74,7 +75,7 @@ void InstallSequence::ExtractAll(const std::string& installFolder) {
 }
 
 void InstallSequence::WriteSettingsFile(const std::string& installFolder) {
-    const Edition& edition = EditionOf(state_.edition);
+    const Edition& edition = EditionOf(request_.edition);
     if (!files_.DirectoryExists(dataFolder_ + "datax")) {
         files_.MakeDirectories(dataFolder_ + "datax");
     }
@@ -106,14 +107,11 @@ InstallOutcome InstallSequence::Run() {
     extractor_.StepProgress();
     ShowStatus(texts::kPreparingFolders);
 
-    std::string installFolder = state_.silent
-                                    ? SilentInstallFolder(files_, state_.silentFolderArgument)
-                                    : state_.installFolder;
-    if (installFolder.empty()) {
+    if (request_.installFolder.empty()) {
         return InstallOutcome::NoInstallFolder;
     }
-    installFolder = WithTrailingBackslash(installFolder);
-    state_.installFolder = installFolder;
+    installFolder_ = WithTrailingBackslash(request_.installFolder);
+    const std::string& installFolder = installFolder_;
     // Below the Windows folder a 32-bit program's files would land elsewhere (SysWOW64)
     // than where its registry values and shortcuts point, and nothing belongs there anyway.
     const std::string windowsFolder = AsciiLower(WithTrailingBackslash(system_.WindowsFolder()));
@@ -129,7 +127,7 @@ InstallOutcome InstallSequence::Run() {
         throw InstallError(std::string(texts::kAnotherSetupRun));
     }
     // A truncated or altered program installs nothing at all, not some of its files.
-    if (extractor_.PayloadDamaged(state_.edition)) {
+    if (extractor_.PayloadDamaged(request_.edition)) {
         throw InstallError(std::string(texts::kSetupDamaged));
     }
     if (!files_.DirectoryExists(installFolder)) {
@@ -175,27 +173,31 @@ InstallOutcome InstallSequence::Run() {
     extractor_.StepProgress();
     ShowStatus(texts::kCreatingShortcuts);
 
-    const Edition& edition = EditionOf(state_.edition);
+    const Edition& edition = EditionOf(request_.edition);
     StepDone(steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
                                   std::string(edition.productName)),
              texts::kStepShortcuts);
     platform::profile::Mark("shortcuts");
 
     extractor_.StepProgress();
-    StepDone(steps_.WriteRegistryEntries(), texts::kStepRegistry);
+    StepDone(steps_.WriteRegistryEntries(request_.edition, installFolder), texts::kStepRegistry);
     extractor_.StepProgress();
     platform::profile::Mark("registry");
 
     const bool restart = RestartPending(report_);
-    view_.ShowCompletion(CompletionText(state_.appName, report_),
-                         std::string(texts::kRunPrefix) + state_.appName, RunMayFail(report_));
-    platform::profile::Mark("completion page");
     const bool incomplete = !report_.incompleteSteps.empty() ||
                             std::any_of(report_.files.begin(), report_.files.end(),
                                         [](const FileNote& note) { return !note.scheduled; });
     return incomplete ? InstallOutcome::Incomplete
            : restart  ? InstallOutcome::RestartPending
                       : InstallOutcome::Completed;
+}
+
+void ShowCompletion(platform::ProgressView& view, const std::string& appName,
+                    const InstallReport& report) {
+    view.ShowCompletion(CompletionText(appName, report), std::string(texts::kRunPrefix) + appName,
+                        RunMayFail(report));
+    platform::profile::Mark("completion page");
 }
 
 bool RestartPending(const InstallReport& report) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "install/extraction.h"
-#include "install/install_state.h"
+#include "install/install_request.h"
 #include "platform/files.h"
 #include "platform/progress_view.h"
 #include "platform/resources.h"
@@ -23,7 +23,7 @@ public:
     // Has the filter provider registered; only called when the helper file exists.
     virtual bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) = 0;
     virtual bool MakeShortcuts(const std::string& targetPath, const std::string& linkName) = 0;
-    virtual bool WriteRegistryEntries() = 0;
+    virtual bool WriteRegistryEntries(EditionCode edition, const std::string& installFolder) = 0;
 };
 
 enum class InstallOutcome {
@@ -59,20 +59,27 @@ inline constexpr std::uint32_t kSetupRunWaitMilliseconds = 10 * 60 * 1000;
 // characters.
 std::string LongPathOf(platform::Files& files, const std::string& path);
 
-// The install folder of a silent run: the third argument made a full path against the
-// current folder (so that a relative folder never reaches the registry, the shortcuts or
-// the helper's command line), then its long form.
+// The install folder of a silent run, resolved once when its request is made: the third
+// argument made a full path against the current folder (so that a relative folder never
+// reaches the registry, the shortcuts or the helper's command line), then its long form.
 std::string SilentInstallFolder(platform::Files& files, const std::string& argument);
+
+// Turns the wizard to its last page for what a run left: the completion text and "Run ..."
+// with the app name the wizard shows.
+void ShowCompletion(platform::ProgressView& view, const std::string& appName,
+                    const InstallReport& report);
 
 class InstallSequence {
 public:
-    InstallSequence(InstallState& state, platform::Files& files, platform::Resources& resources,
+    InstallSequence(InstallRequest request, platform::Files& files, platform::Resources& resources,
                     platform::System& system, platform::ProgressView& view, InstallSteps& steps);
 
     // Runs the whole sequence; throws InstallError when a step stops it, or before anything
     // is written when a payload stream of this edition is damaged.
     InstallOutcome Run();
 
+    // The install folder as the run settled it (with its final backslash), and the data folder.
+    const std::string& InstallFolder() const { return installFolder_; }
     const std::string& DataFolder() const { return dataFolder_; }
     const InstallReport& Report() const { return report_; }
 
@@ -84,12 +91,13 @@ private:
     // Notes a step that did not do all its work.
     void StepDone(bool done, std::string_view step);
 
-    InstallState& state_;
+    const InstallRequest request_;
     platform::Files& files_;
     platform::System& system_;
     platform::ProgressView& view_;
     InstallSteps& steps_;
     PayloadExtractor extractor_;
+    std::string installFolder_;
     std::string dataFolder_;
     InstallReport report_;
 };

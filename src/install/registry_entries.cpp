@@ -3,7 +3,7 @@
 #include <variant>
 #include <vector>
 
-#include "install/paths.h"
+#include "platform/paths.h"
 
 namespace tk::install {
 namespace {

@@ -1,6 +1,6 @@
 #include "install/shortcuts.h"
 
-#include "install/paths.h"
+#include "platform/paths.h"
 
 #include "install/install_error.h"
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/errors.h"
+
 namespace tk::platform {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
@@ -10,7 +12,6 @@ enum class RegistryRoot { CurrentUser, LocalMachine };
 // The Win32 status codes the callers tell apart.
 inline constexpr long kRegistrySuccess = 0;   // ERROR_SUCCESS
 inline constexpr long kRegistryNotFound = 2;  // ERROR_FILE_NOT_FOUND
-inline constexpr long kRegistryDenied = 5;    // ERROR_ACCESS_DENIED
 
 class Registry {
 public:

@@ -1,5 +1,8 @@
 #include "provider/calmwall.h"
 
+#include "platform/errors.h"
+#include "platform/paths.h"
+
 #include <algorithm>
 
 namespace tk::provider {
@@ -28,16 +31,6 @@ constexpr platform::Guid GuidOf(std::string_view text) {
     return id;
 }
 
-// ASCII-only case mapping, so the comparison does not depend on the code page.
-std::string AsciiLower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 std::string FileNameOf(const std::string& path) {
     const auto separator = path.find_last_of("\\/:");
     return separator == std::string::npos ? path : path.substr(separator + 1);
@@ -49,7 +42,6 @@ std::string FolderOf(const std::string& path) {
 }
 
 constexpr std::uint16_t kWinsockVersion = 0x0101;
-constexpr std::intptr_t kAccessDenied = 5;  // SE_ERR_ACCESSDENIED
 constexpr std::uint32_t kShortPathLimit = 255;
 
 }  // namespace
@@ -194,7 +186,7 @@ bool TVoFirewall::LaunchHelper(const std::string& file, const std::string& param
         std::intptr_t result =
             services_.shell.Execute("", file, parameters, "", platform::kShowNormal);
         // Elevation asks a person; a silent run has none to ask and would wait for ever.
-        if (result == kAccessDenied && !silent_) {
+        if (result == platform::kAccessDenied && !silent_) {
             result = services_.shell.Execute("runas", file, parameters, "", platform::kShowNormal);
         }
         return result > 32;

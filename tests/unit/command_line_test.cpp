@@ -26,15 +26,16 @@ TEST(SilentRule, OnlyTheExactThreeArgumentFormIsSilent) {
         {{"0", "-silent", "C:\\X"}, false},
     };
     for (const Case& c : cases) {
-        const SilentRequest request = EvaluateSilentRule(c.arguments);
-        EXPECT_EQ(request.silent, c.silent) << ::testing::PrintToString(c.arguments);
+        EXPECT_EQ(ParseSilentCommand(c.arguments).has_value(), c.silent)
+            << ::testing::PrintToString(c.arguments);
     }
 }
 
 TEST(SilentRule, CarriesEditionAndFolder) {
-    const SilentRequest request = EvaluateSilentRule({"-silent", "1", "D:\\Cafe Filter"});
-    EXPECT_EQ(request.edition, "1");
-    EXPECT_EQ(request.folder, "D:\\Cafe Filter");
+    const auto command = ParseSilentCommand({"-silent", "1", "D:\\Cafe Filter"});
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->edition, install::kClientEdition);
+    EXPECT_EQ(command->folder, "D:\\Cafe Filter");
 }
 
 TEST(SplitCommandLine, QuotesGroupAndBackslashesStayOrdinary) {

@@ -48,7 +48,7 @@ public:
         }
         return shortcutsResult;
     }
-    bool WriteRegistryEntries() override {
+    bool WriteRegistryEntries(EditionCode, const std::string&) override {
         log->push_back("WriteRegistryEntries");
         return registryResult;
     }
@@ -64,14 +64,21 @@ protected:
         for (const PayloadEntry& entry : PayloadCatalogue()) {
             resources.data[entry.id] = Deflate(Bytes(std::string(entry.entry)));
         }
-        state.appName = "tidyKiosk Filter v3";
     }
 
     InstallOutcome Run() {
-        InstallSequence sequence(state, files, resources, system, view, steps);
+        InstallSequence sequence(request, files, resources, system, view, steps);
         const InstallOutcome outcome = sequence.Run();
-        dataFolder = sequence.DataFolder();
+        Settle(sequence, outcome);
         return outcome;
+    }
+    // What the window does once the sequence has run: the last page, from what it left.
+    void Settle(const InstallSequence& sequence, InstallOutcome outcome) {
+        installFolder = sequence.InstallFolder();
+        dataFolder = sequence.DataFolder();
+        if (outcome != InstallOutcome::NoInstallFolder) {
+            ShowCompletion(view, "tidyKiosk Filter v3", sequence.Report());
+        }
     }
     std::vector<std::string> Matching(const std::string& prefix) const {
         std::vector<std::string> out;
@@ -90,7 +97,8 @@ protected:
     }
 
     std::vector<std::string> log;
-    InstallState state;
+    InstallRequest request;
+    std::string installFolder;
     fakes::FakeFiles files;
     fakes::FakeResources resources;
     fakes::FakeSystem system;
@@ -100,12 +108,12 @@ protected:
 };
 
 TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
-    state.installFolder = "C:\\Program Files\\tidyKiosk\\Filter Server";
+    request.installFolder = "C:\\Program Files\\tidyKiosk\\Filter Server";
     ASSERT_EQ(Run(), InstallOutcome::Completed);
 
     const std::string install = "C:\\Program Files\\tidyKiosk\\Filter Server\\";
     const std::string data = "C:\\ProgramData\\tidyKiosk\\FServer\\";
-    EXPECT_EQ(state.installFolder, install) << "normalised with its backslash";
+    EXPECT_EQ(installFolder, install) << "normalised with its backslash";
     EXPECT_EQ(dataFolder, data);
     EXPECT_EQ(view.positionChanges, 1 + kProgressMaximum) << "reset plus 24 advances";
     EXPECT_EQ(view.position, kProgressMaximum);
@@ -149,8 +157,8 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
 }
 
 TEST_F(InstallSequenceTest, ClientGetsSixFilesTwoLanguagesAndTwoExtraAdvances) {
-    state.edition = kClientEdition;
-    state.installFolder = "C:\\Cafe\\";
+    request.edition = kClientEdition;
+    request.installFolder = "C:\\Cafe\\";
     ASSERT_EQ(Run(), InstallOutcome::Completed);
 
     EXPECT_EQ(InstalledFiles("C:\\Cafe\\"),
@@ -168,32 +176,30 @@ TEST_F(InstallSequenceTest, ClientGetsSixFilesTwoLanguagesAndTwoExtraAdvances) {
 }
 
 TEST_F(InstallSequenceTest, SilentModeUsesTheLongFormOfTheThirdArgument) {
-    state.silent = true;
-    state.installFolder = "ignored in silent mode";
-    state.silentFolderArgument = "C:\\PROGRA~1\\X";
     files.longNames["C:\\PROGRA~1\\X"] = "C:\\Program Files\\X";
+    request.installFolder = SilentInstallFolder(files, "C:\\PROGRA~1\\X");
     ASSERT_EQ(Run(), InstallOutcome::Completed);
-    EXPECT_EQ(state.installFolder, "C:\\Program Files\\X\\");
+    EXPECT_EQ(installFolder, "C:\\Program Files\\X\\");
 
     // A folder that does not exist yet has no long form and is used as typed.
     log.clear();
-    state.silentFolderArgument = "C:\\New Folder";
+    request.installFolder = SilentInstallFolder(files, "C:\\New Folder");
     ASSERT_EQ(Run(), InstallOutcome::Completed);
-    EXPECT_EQ(state.installFolder, "C:\\New Folder\\");
+    EXPECT_EQ(installFolder, "C:\\New Folder\\");
 
     // A relative folder is taken from the current folder before anything sees it.
     log.clear();
     files.currentFolder = "D:\\Deploy\\";
-    state.silentFolderArgument = "Filter";
+    request.installFolder = SilentInstallFolder(files, "Filter");
     ASSERT_EQ(Run(), InstallOutcome::Completed);
-    EXPECT_EQ(state.installFolder, "D:\\Deploy\\Filter\\");
+    EXPECT_EQ(installFolder, "D:\\Deploy\\Filter\\");
     EXPECT_EQ(Matching("MakeShortcuts"),
               (std::vector<std::string>{
                   "MakeShortcuts D:\\Deploy\\Filter\\fltsrv.exe | tidyKiosk Filter Server"}));
 }
 
 TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
-    state.installFolder = "";
+    request.installFolder = "";
     EXPECT_EQ(Run(), InstallOutcome::NoInstallFolder);
     EXPECT_TRUE(files.files.empty());
     EXPECT_TRUE(Matching("MakeDirector").empty());
@@ -203,7 +209,7 @@ TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
 
 TEST_F(InstallSequenceTest, AFolderInTheWindowsFolderOrAnotherRunStillGoingWritesNothing) {
     const auto stopsWith = [&](const std::string& folder, const std::string& begins) {
-        state.installFolder = folder;
+        request.installFolder = folder;
         try {
             Run();
             ADD_FAILURE() << "expected an InstallError for " << folder;
@@ -249,7 +255,7 @@ TEST_F(InstallSequenceTest, DataFolderRules) {
         if (c.candidateUncreatable) {
             files.uncreatableFolders.insert("C:\\ProgramData\\tidyKiosk");
         }
-        state.installFolder = c.installFolder;
+        request.installFolder = c.installFolder;
         Run();
         EXPECT_EQ(dataFolder, c.expected) << c.name;
         EXPECT_TRUE(files.profiles.count(c.expected + "datax\\data.ini")) << c.name;
@@ -257,7 +263,7 @@ TEST_F(InstallSequenceTest, DataFolderRules) {
 }
 
 TEST_F(InstallSequenceTest, SettingsFileFailureStopsTheSequence) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     const std::string settings = "C:\\ProgramData\\tidyKiosk\\FServer\\datax\\data.ini";
     files.unwritableProfiles.insert(settings);
     try {
@@ -273,7 +279,7 @@ TEST_F(InstallSequenceTest, SettingsFileFailureStopsTheSequence) {
 }
 
 TEST_F(InstallSequenceTest, ReinstallKeepsOtherSettingsKeys) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     const std::string settings = "C:\\ProgramData\\tidyKiosk\\FServer\\datax\\data.ini";
     files.AddDirectoryTree("C:\\ProgramData\\tidyKiosk\\FServer\\datax");
     files.profiles[settings]["Settings"]["Lang"] = "turkce.lng";
@@ -284,7 +290,7 @@ TEST_F(InstallSequenceTest, ReinstallKeepsOtherSettingsKeys) {
 }
 
 TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     steps.folderAccessThrows = true;
     steps.providerThrows = true;
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
@@ -312,7 +318,7 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
 }
 
 TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     files.throwingFiles.insert("C:\\X\\fltfw.exe");  // out of memory for this one file
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_FALSE(files.FileExists("C:\\X\\fltfw.exe"));
@@ -330,7 +336,7 @@ TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {
 TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstallIncomplete) {
     // Every file is reported written, but the helper is gone at once (taken by a scanner):
     // only the missing helper can make this install incomplete.
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     files.vanishingFiles.insert("C:\\X\\_fltw.exe");
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_TRUE(Matching("Provider").empty());
@@ -340,7 +346,7 @@ TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstal
 }
 
 TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     auto& damaged = resources.data[110];
     damaged[damaged.size() / 2] ^= 0x01;
     try {
@@ -357,7 +363,7 @@ TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
 }
 
 TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOverIt) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     files.AddDirectoryTree("C:\\X\\plugin");
     for (const char* name : {"fltsrv.exe", "plugin\\_kfilter.dll"}) {
         files.files[std::string("C:\\X\\") + name] = Bytes("old");
@@ -379,8 +385,9 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
         files.busyFiles.insert(std::string("C:\\X\\") + name);
     }
     steps.registryResult = false;
-    InstallSequence sequence(state, files, resources, system, view, steps);
+    InstallSequence sequence(request, files, resources, system, view, steps);
     EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
+    Settle(sequence, InstallOutcome::Incomplete);
     EXPECT_TRUE(view.runUnticked);
     EXPECT_EQ(view.completedText,
               "The installation of tidyKiosk Filter v3 is incomplete: fltcln.exe, fltfw.exe, "
@@ -397,7 +404,7 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
 }
 
 TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
-    state.installFolder = "C:\\X\\";
+    request.installFolder = "C:\\X\\";
     steps.shortcutsThrow = true;
     EXPECT_THROW(Run(), InstallError);
     EXPECT_TRUE(Matching("WriteRegistryEntries").empty());

@@ -35,7 +35,7 @@ protected:
         }
     }
 
-    install::InstallState state;
+    WizardState state;
     fakes::FakeShell shell;
     WizardModel model;
 };
@@ -167,7 +167,7 @@ TEST_F(WizardModelTest, EditionPageNeedsAChoiceAndKeepsIt) {
     EXPECT_EQ("tidyKiosk Filter Client v3.3.33 en", Text(kRadioButton2));
     model.EditionClicked(1);
     EXPECT_TRUE(Next().enabled);
-    EXPECT_EQ(1, state.edition);
+    EXPECT_EQ(install::kClientEdition, state.edition);
     EXPECT_EQ("tidyKiosk Filter Client v3.3.33 en", state.appName);
     EXPECT_TRUE(model.Control(kRadioButton2).checked);
     EXPECT_FALSE(model.Control(kRadioButton1).checked);
@@ -176,7 +176,7 @@ TEST_F(WizardModelTest, EditionPageNeedsAChoiceAndKeepsIt) {
     EXPECT_TRUE(model.Control(kRadioButton2).checked);
     EXPECT_TRUE(Next().enabled);
     model.EditionClicked(0);
-    EXPECT_EQ(0, state.edition);
+    EXPECT_EQ(install::kServerEdition, state.edition);
     EXPECT_EQ("tidyKiosk Filter Server v3.3.33 en", state.appName);
 }
 
@@ -185,7 +185,7 @@ TEST_F(WizardModelTest, DefaultFolderComesFromProgramFilesForTheChosenEdition) {
     EXPECT_EQ("C:\\Program Files\\tidyKiosk\\Filter Client\\", Text(kEdit1));
     EXPECT_EQ(Text(kEdit1), state.installFolder);
 
-    install::InstallState otherState;
+    WizardState otherState;
     fakes::FakeShell otherShell;
     otherShell.specialFolders[platform::kCsidlProgramFiles] = "D:\\Apps\\";
     WizardModel other(otherState, otherShell);

@@ -69,7 +69,7 @@ long FakeRegistry::Open(const char* verb, platform::RegistryRoot root, const std
     key = 0;
     const std::string name = Name(root, path);
     if (refusedRoots.count(root) != 0 || refusedKeys.count(name) != 0) {
-        return platform::kRegistryDenied;
+        return platform::kAccessDenied;
     }
     if (keys_.count(name) == 0) {
         if (!create) {
@@ -100,7 +100,7 @@ long FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
     }
     log.push_back("Set " + handle->second.shown + " " + name + " " + value.type + " " + shown);
     if (failingWrite == handle->second.name + "|" + name) {
-        return platform::kRegistryDenied;
+        return platform::kAccessDenied;
     }
     keys_[handle->second.name][name] = std::move(value);
     return platform::kRegistrySuccess;

@@ -2,7 +2,7 @@
 // Small helpers for backslash paths.
 #include <string>
 
-namespace tk::install {
+namespace tk {
 
 // Everything before the last backslash (no trailing backslash), or empty.
 std::string FolderOf(const std::string& path);
@@ -16,4 +16,4 @@ std::string PaddedNumber(unsigned long value, int width, int base = 10);
 // ASCII lower case; code page 1254 letters above 127 are kept as they are.
 std::string AsciiLower(std::string text);
 
-}  // namespace tk::install
+}  // namespace tk

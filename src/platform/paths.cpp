@@ -1,6 +1,6 @@
-#include "install/paths.h"
+#include "platform/paths.h"
 
-namespace tk::install {
+namespace tk {
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('\\');
@@ -40,4 +40,4 @@ std::string AsciiLower(std::string text) {
     return text;
 }
 
-}  // namespace tk::install
+}  // namespace tk

@@ -1,0 +1,18 @@
+#pragma once
+// What the wizard shows and collects, shared by the window and its model. The entry point
+// sets `silent` once. The install itself gets only the request the model makes of it.
+#include <string>
+
+#include "install/catalogue.h"
+
+namespace tk::app {
+
+struct WizardState {
+    bool silent = false;
+    install::EditionCode edition = install::kServerEdition;
+    std::string appName;
+    std::string installFolder;
+    int pageIndex = 0;
+};
+
+}  // namespace tk::app
