@@ -28,7 +28,7 @@ class Pictures;
 // The Win32 implementations of the platform interfaces, owned for the whole run.
 struct PlatformServices;
 
-class TtkInstaller final : public install::InstallSteps, public platform::ProgressView {
+class TtkInstaller final : public install::ProviderPort, public platform::ProgressView {
 public:
     static constexpr const char* kClassName = "tkInstaller";
     // How long a silent run leaves its message queue between two looks at it.
@@ -69,12 +69,14 @@ public:
     void FinishOperation();
     void QuitOperation();
 
-    // install::InstallSteps
-    bool SetFolderAccess(const std::string& dataFolder, const std::string& installFolder) override;
+    // The install's steps under their published names; the install calls the layer below
+    // itself, and the window only the provider step, which needs its handle.
+    bool SetFolderAccess(const std::string& dataFolder, const std::string& installFolder);
+    bool MakeShortcuts(const std::string& targetPath, const std::string& linkName);
+    bool WriteRegistryEntries(install::EditionCode edition, const std::string& installFolder);
+
+    // install::ProviderPort
     bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) override;
-    bool MakeShortcuts(const std::string& targetPath, const std::string& linkName) override;
-    bool WriteRegistryEntries(install::EditionCode edition,
-                              const std::string& installFolder) override;
 
     // platform::ProgressView
     void ProcessMessages() override;

@@ -61,8 +61,9 @@ void TtkInstaller::SetCompatibilityLayer() {
 
 void TtkInstaller::RunInstallSequence() {
     install::InstallSequence sequence(silentRequest_ ? *silentRequest_ : model_.Request(),
-                                      platform_.files, platform_.resources, platform_.system, *this,
-                                      *this);
+                                      {platform_.files, platform_.resources, platform_.system,
+                                       platform_.shell, platform_.security, platform_.registry},
+                                      *this, *this);
     try {
         run_.result = sequence.Run();
         run_.install = RunOutcome::Install::Ran;

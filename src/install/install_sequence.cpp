@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/registry_entries.h"
+#include "install/shortcuts.h"
 #include "install/texts.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
@@ -22,15 +25,15 @@ std::string SilentInstallFolder(platform::Files& files, const std::string& argum
     return LongPathOf(files, full.empty() ? argument : full);
 }
 
-InstallSequence::InstallSequence(InstallRequest request, platform::Files& files,
-                                 platform::Resources& resources, platform::System& system,
-                                 platform::ProgressView& view, InstallSteps& steps)
+InstallSequence::InstallSequence(InstallRequest request, const InstallPlatform& platform,
+                                 platform::ProgressView& view, ProviderPort& provider)
     : request_(std::move(request)),
-      files_(files),
-      system_(system),
+      platform_(platform),
+      files_(platform.files),
+      system_(platform.system),
       view_(view),
-      steps_(steps),
-      extractor_(files, resources, view) {}
+      provider_(provider),
+      extractor_(platform.files, platform.resources, view) {}
 
 void InstallSequence::ShowStatus(std::string_view text) {
     view_.ProcessMessages();
@@ -138,7 +141,8 @@ InstallOutcome InstallSequence::Run() {
 
     bool done = false;
     try {
-        done = steps_.SetFolderAccess(dataFolder_, installFolder);
+        done = FolderAccess(files_, platform_.security, platform_.shell, system_)
+                   .SetFolderAccess(dataFolder_, installFolder);
     } catch (...) {
     }
     StepDone(done, texts::kStepFolderAccess);
@@ -159,7 +163,7 @@ InstallOutcome InstallSequence::Run() {
     try {
         const std::string helperPath = installFolder + "_fltw.exe";
         if (files_.FileExists(helperPath)) {
-            done = steps_.RunProviderStep(helperPath, installFolder + "plugin\\_kfilter.dll");
+            done = provider_.RunProviderStep(helperPath, installFolder + "plugin\\_kfilter.dll");
         }
     } catch (...) {
     }
@@ -174,13 +178,15 @@ InstallOutcome InstallSequence::Run() {
     ShowStatus(texts::kCreatingShortcuts);
 
     const Edition& edition = EditionOf(request_.edition);
-    StepDone(steps_.MakeShortcuts(installFolder + std::string(edition.mainExecutable),
-                                  std::string(edition.productName)),
+    StepDone(ShortcutMaker(platform_.shell, files_)
+                 .MakeShortcuts(installFolder + std::string(edition.mainExecutable),
+                                std::string(edition.productName)),
              texts::kStepShortcuts);
     platform::profile::Mark("shortcuts");
 
     extractor_.StepProgress();
-    StepDone(steps_.WriteRegistryEntries(request_.edition, installFolder), texts::kStepRegistry);
+    StepDone(WriteRegistryEntries(platform_.registry, system_, request_.edition, installFolder),
+             texts::kStepRegistry);
     extractor_.StepProgress();
     platform::profile::Mark("registry");
 

@@ -7,23 +7,31 @@
 #include "install/install_request.h"
 #include "platform/files.h"
 #include "platform/progress_view.h"
+#include "platform/registry.h"
 #include "platform/resources.h"
+#include "platform/security.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace tk::install {
 
-// The steps that other parts of the installer provide, called in this order. Each answers
-// true when it did all its work; a failure that must stop the install is thrown as
-// InstallError.
-class InstallSteps {
+// The one step of the install that needs the window: the window owns the provider-control
+// component, which needs its handle. Answers true when the filter provider is registered or
+// its helper was started; only called when the helper file exists.
+class ProviderPort {
 public:
-    virtual ~InstallSteps() = default;
-    virtual bool SetFolderAccess(const std::string& dataFolder,
-                                 const std::string& installFolder) = 0;
-    // Has the filter provider registered; only called when the helper file exists.
+    virtual ~ProviderPort() = default;
     virtual bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) = 0;
-    virtual bool MakeShortcuts(const std::string& targetPath, const std::string& linkName) = 0;
-    virtual bool WriteRegistryEntries(EditionCode edition, const std::string& installFolder) = 0;
+};
+
+// What the install needs of the system.
+struct InstallPlatform {
+    platform::Files& files;
+    platform::Resources& resources;
+    platform::System& system;
+    platform::Shell& shell;
+    platform::Security& security;
+    platform::Registry& registry;
 };
 
 enum class InstallOutcome {
@@ -71,8 +79,8 @@ void ShowCompletion(platform::ProgressView& view, const std::string& appName,
 
 class InstallSequence {
 public:
-    InstallSequence(InstallRequest request, platform::Files& files, platform::Resources& resources,
-                    platform::System& system, platform::ProgressView& view, InstallSteps& steps);
+    InstallSequence(InstallRequest request, const InstallPlatform& platform,
+                    platform::ProgressView& view, ProviderPort& provider);
 
     // Runs the whole sequence; throws InstallError when a step stops it, or before anything
     // is written when a payload stream of this edition is damaged.
@@ -92,10 +100,11 @@ private:
     void StepDone(bool done, std::string_view step);
 
     const InstallRequest request_;
+    InstallPlatform platform_;
     platform::Files& files_;
     platform::System& system_;
     platform::ProgressView& view_;
-    InstallSteps& steps_;
+    ProviderPort& provider_;
     PayloadExtractor extractor_;
     std::string installFolder_;
     std::string dataFolder_;

@@ -7,7 +7,11 @@
 
 #include "fakes/fake_files.h"
 #include "fakes/fake_platform.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_security.h"
+#include "fakes/fake_shell.h"
 #include "install/install_error.h"
+#include "install/registry_entries.h"
 #include "test_support.h"
 
 namespace tk::install {
@@ -16,58 +20,47 @@ namespace {
 using testing::Bytes;
 using testing::Deflate;
 
-class RecordingSteps : public InstallSteps {
+// The window's provider step: what it was asked, and a scripted answer.
+class RecordingProvider : public ProviderPort {
 public:
     std::vector<std::string>* log = nullptr;
-    bool folderAccessResult = true;
-    bool providerResult = true;
-    bool shortcutsResult = true;
-    bool registryResult = true;
-    bool folderAccessThrows = false;
-    bool providerThrows = false;
-    bool shortcutsThrow = false;
+    bool result = true;
+    bool throws = false;
 
-    bool SetFolderAccess(const std::string& data, const std::string& install) override {
-        log->push_back("SetFolderAccess " + data + " | " + install);
-        if (folderAccessThrows) {
-            throw std::runtime_error("access");
-        }
-        return folderAccessResult;
-    }
     bool RunProviderStep(const std::string& helper, const std::string& library) override {
         log->push_back("Provider " + helper + " | " + library);
-        if (providerThrows) {
+        if (throws) {
             throw std::runtime_error("provider");
         }
-        return providerResult;
-    }
-    bool MakeShortcuts(const std::string& target, const std::string& name) override {
-        log->push_back("MakeShortcuts " + target + " | " + name);
-        if (shortcutsThrow) {
-            throw InstallError("Shell link object could not be created");
-        }
-        return shortcutsResult;
-    }
-    bool WriteRegistryEntries(EditionCode, const std::string&) override {
-        log->push_back("WriteRegistryEntries");
-        return registryResult;
+        return result;
     }
 };
+
+constexpr const char* kDesktop = "C:\\Users\\Public\\Desktop";
+constexpr const char* kPrograms = "C:\\ProgramData\\Start Menu\\Programs";
 
 class InstallSequenceTest : public ::testing::Test {
 protected:
     InstallSequenceTest() {
         files.log = &log;
         view.log = &log;
-        steps.log = &log;
+        security.log = &log;
+        shell.log = &log;
+        registry.sharedLog = &log;
+        provider.log = &log;
         files.AddDirectoryTree("C:\\ProgramData");
+        files.AddDirectoryTree(kDesktop);
+        files.AddDirectoryTree(kPrograms);
+        shell.specialFolders = {{platform::kCsidlCommonDesktopDirectory, kDesktop},
+                                {platform::kCsidlCommonPrograms, kPrograms}};
+        registry.AddKey(platform::RegistryRoot::LocalMachine, std::string(kRunKey));
         for (const PayloadEntry& entry : PayloadCatalogue()) {
             resources.data[entry.id] = Deflate(Bytes(std::string(entry.entry)));
         }
     }
 
     InstallOutcome Run() {
-        InstallSequence sequence(request, files, resources, system, view, steps);
+        InstallSequence sequence(request, Platform(), view, provider);
         const InstallOutcome outcome = sequence.Run();
         Settle(sequence, outcome);
         return outcome;
@@ -80,6 +73,16 @@ protected:
             ShowCompletion(view, "tidyKiosk Filter v3", sequence.Report());
         }
     }
+    InstallPlatform Platform() { return {files, resources, system, shell, security, registry}; }
+    // The desktop link's text ("target|working folder"), or empty when there is none.
+    std::string DesktopLink(const std::string& name) const {
+        return files.Text(std::string(kDesktop) + "\\" + name + ".lnk");
+    }
+    // A refused write of the vendor key's "Path": the registration ends there.
+    const std::string kFailingVendorWrite =
+        fakes::FakeRegistry::Name(platform::RegistryRoot::LocalMachine,
+                                  "Software\\VornSoft\\FltLogServer\\") +
+        "|Path";
     std::vector<std::string> Matching(const std::string& prefix) const {
         std::vector<std::string> out;
         std::copy_if(log.begin(), log.end(), std::back_inserter(out),
@@ -103,7 +106,10 @@ protected:
     fakes::FakeResources resources;
     fakes::FakeSystem system;
     fakes::FakeProgressView view;
-    RecordingSteps steps;
+    fakes::FakeSecurity security{files};
+    fakes::FakeShell shell{files};
+    fakes::FakeRegistry registry;
+    RecordingProvider provider;
     std::string dataFolder;
 };
 
@@ -120,7 +126,8 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
 
     const std::vector<std::string> milestones = {
         "Status Preparing folders...",
-        "SetFolderAccess " + data + " | " + install,
+        "Grant " + data,
+        "Grant " + install,
         "Status Copying files...",
         "WriteProfile " + data + "datax\\data.ini [Settings] Lang=english.lng",
         "Status Creating registry keys...",
@@ -128,15 +135,24 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
         "Status Creating registry keys...",
         "Status Creating registry keys...",
         "Status Creating desktop shortcuts...",
-        "MakeShortcuts " + install + "fltsrv.exe | tidyKiosk Filter Server",
-        "WriteRegistryEntries",
+        "Save " + std::string(kDesktop) + "\\tidyKiosk Filter Server.lnk",
+        "Save " + std::string(kPrograms) + "\\tidyKiosk\\tidyKiosk Filter Server.lnk",
+        "Registry",
         "ShowCompletion",
     };
     std::vector<std::string> seen;
-    std::copy_if(log.begin(), log.end(), std::back_inserter(seen), [&](const std::string& e) {
-        return std::find(milestones.begin(), milestones.end(), e) != milestones.end();
-    });
+    for (std::string entry : log) {
+        entry = entry.rfind("Registry ", 0) == 0 ? "Registry" : entry;  // the registration
+        if (std::find(milestones.begin(), milestones.end(), entry) != milestones.end() &&
+            (seen.empty() || seen.back() != entry || entry != "Registry")) {
+            seen.push_back(entry);
+        }
+    }
     EXPECT_EQ(seen, milestones);
+    EXPECT_EQ(DesktopLink("tidyKiosk Filter Server"), install + "fltsrv.exe|" + install);
+    EXPECT_EQ(registry.Text(platform::RegistryRoot::LocalMachine,
+                            "Software\\VornSoft\\FltLogServer", "Path"),
+              install);
 
     EXPECT_EQ(InstalledFiles(install).size(), 15u);
     EXPECT_EQ(files.Text(install + "proto\\proto.txt"), "proto\\proto.txt");
@@ -170,9 +186,7 @@ TEST_F(InstallSequenceTest, ClientGetsSixFilesTwoLanguagesAndTwoExtraAdvances) {
     EXPECT_EQ(files.profiles[data + "datax\\kayit.dat"]["Ayarlar"]["Language"], "english");
     EXPECT_EQ(view.positionChanges, 1 + 26);
     EXPECT_EQ(view.position, kProgressMaximum) << "the two extra advances are clamped";
-    EXPECT_EQ(
-        Matching("MakeShortcuts"),
-        (std::vector<std::string>{"MakeShortcuts C:\\Cafe\\fltcln.exe | tidyKiosk Filter Client"}));
+    EXPECT_EQ(DesktopLink("tidyKiosk Filter Client"), "C:\\Cafe\\fltcln.exe|C:\\Cafe\\");
 }
 
 TEST_F(InstallSequenceTest, SilentModeUsesTheLongFormOfTheThirdArgument) {
@@ -193,9 +207,8 @@ TEST_F(InstallSequenceTest, SilentModeUsesTheLongFormOfTheThirdArgument) {
     request.installFolder = SilentInstallFolder(files, "Filter");
     ASSERT_EQ(Run(), InstallOutcome::Completed);
     EXPECT_EQ(installFolder, "D:\\Deploy\\Filter\\");
-    EXPECT_EQ(Matching("MakeShortcuts"),
-              (std::vector<std::string>{
-                  "MakeShortcuts D:\\Deploy\\Filter\\fltsrv.exe | tidyKiosk Filter Server"}));
+    EXPECT_EQ(DesktopLink("tidyKiosk Filter Server"),
+              "D:\\Deploy\\Filter\\fltsrv.exe|D:\\Deploy\\Filter\\");
 }
 
 TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
@@ -203,7 +216,7 @@ TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
     EXPECT_EQ(Run(), InstallOutcome::NoInstallFolder);
     EXPECT_TRUE(files.files.empty());
     EXPECT_TRUE(Matching("MakeDirector").empty());
-    EXPECT_TRUE(Matching("SetFolderAccess").empty());
+    EXPECT_TRUE(Matching("Grant").empty());
     EXPECT_FALSE(view.completionShown);
 }
 
@@ -273,8 +286,8 @@ TEST_F(InstallSequenceTest, SettingsFileFailureStopsTheSequence) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + settings);
     }
     EXPECT_TRUE(Matching("Provider").empty());
-    EXPECT_TRUE(Matching("MakeShortcuts").empty());
-    EXPECT_TRUE(Matching("WriteRegistryEntries").empty());
+    EXPECT_TRUE(Matching("Save").empty());
+    EXPECT_TRUE(Matching("Registry").empty());
     EXPECT_FALSE(view.completionShown);
 }
 
@@ -291,8 +304,8 @@ TEST_F(InstallSequenceTest, ReinstallKeepsOtherSettingsKeys) {
 
 TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
     request.installFolder = "C:\\X\\";
-    steps.folderAccessThrows = true;
-    steps.providerThrows = true;
+    security.grantThrows = true;
+    provider.throws = true;
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_TRUE(view.completionShown);
     // The last page says so as the status does, and does not offer to start a program
@@ -303,16 +316,22 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
               "to quit.");
     EXPECT_TRUE(view.runUnticked);
 
-    for (auto flag : {&RecordingSteps::shortcutsResult, &RecordingSteps::registryResult,
-                      &RecordingSteps::folderAccessResult, &RecordingSteps::providerResult}) {
-        RecordingSteps fresh;
-        fresh.log = &log;
-        steps = fresh;
-        steps.*flag = false;
-        EXPECT_EQ(Run(), InstallOutcome::Incomplete);
+    // Each step failing on its own: the shortcuts (no shell folders), the registry (a
+    // refused write), the folder rights (a refused grant), the provider.
+    security.grantThrows = false;
+    provider.throws = false;
+    const auto shellFolders = shell.specialFolders;
+    for (int failing = 0; failing < 4; ++failing) {
+        shell.specialFolders = failing == 0 ? decltype(shellFolders)() : shellFolders;
+        registry.failingWrite = failing == 1 ? kFailingVendorWrite : "";
+        security.refusedFolders.clear();
+        if (failing == 2) {
+            security.refusedFolders.insert("C:\\ProgramData\\tidyKiosk\\FServer\\");
+        }
+        provider.result = failing != 3;
+        EXPECT_EQ(Run(), InstallOutcome::Incomplete) << failing;
         EXPECT_NE(view.completedText.find(" did not complete."), std::string::npos);
-        const bool programWorks =
-            flag == &RecordingSteps::shortcutsResult || flag == &RecordingSteps::registryResult;
+        const bool programWorks = failing < 2;
         EXPECT_EQ(view.runUnticked, !programWorks) << view.completedText;
     }
 }
@@ -340,8 +359,8 @@ TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstal
     files.vanishingFiles.insert("C:\\X\\_fltw.exe");
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
     EXPECT_TRUE(Matching("Provider").empty());
-    EXPECT_EQ(Matching("MakeShortcuts").size(), 1u);
-    EXPECT_EQ(Matching("WriteRegistryEntries").size(), 1u);
+    EXPECT_EQ(Matching("Save").size(), 2u);
+    EXPECT_FALSE(Matching("Registry").empty());
     EXPECT_TRUE(view.completionShown);
 }
 
@@ -358,7 +377,7 @@ TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
     EXPECT_TRUE(files.files.empty());
     EXPECT_TRUE(files.profiles.empty());
     EXPECT_TRUE(Matching("MakeDirector").empty());
-    EXPECT_TRUE(Matching("SetFolderAccess").empty());
+    EXPECT_TRUE(Matching("Grant").empty());
     EXPECT_FALSE(view.completionShown);
 }
 
@@ -384,8 +403,8 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
          {"sporder.dll", "fltcln.exe", "fltfw.exe", "Uninstall.exe", "_fltw.exe"}) {
         files.busyFiles.insert(std::string("C:\\X\\") + name);
     }
-    steps.registryResult = false;
-    InstallSequence sequence(request, files, resources, system, view, steps);
+    registry.failingWrite = kFailingVendorWrite;
+    InstallSequence sequence(request, Platform(), view, provider);
     EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
     Settle(sequence, InstallOutcome::Incomplete);
     EXPECT_TRUE(view.runUnticked);
@@ -405,9 +424,9 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
 
 TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
     request.installFolder = "C:\\X\\";
-    steps.shortcutsThrow = true;
+    shell.createError = static_cast<long>(0x80004005u);  // no shell link object
     EXPECT_THROW(Run(), InstallError);
-    EXPECT_TRUE(Matching("WriteRegistryEntries").empty());
+    EXPECT_TRUE(Matching("Registry").empty());
     EXPECT_FALSE(view.completionShown);
 }
 

@@ -65,7 +65,7 @@ void FakeRegistry::SetText(platform::RegistryRoot root, const std::string& path,
 long FakeRegistry::Open(const char* verb, platform::RegistryRoot root, const std::string& path,
                         Key& key, bool create) {
     const std::string shown = std::string(RootName(root)) + " " + path;
-    log.push_back(std::string(verb) + " " + shown);
+    Record(std::string(verb) + " " + shown);
     key = 0;
     const std::string name = Name(root, path);
     if (refusedRoots.count(root) != 0 || refusedKeys.count(name) != 0) {
@@ -95,10 +95,10 @@ long FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
                          const std::string& shown) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
-        log.push_back("Set <not an open key> " + name);
+        Record("Set <not an open key> " + name);
         return kInvalidHandle;
     }
-    log.push_back("Set " + handle->second.shown + " " + name + " " + value.type + " " + shown);
+    Record("Set " + handle->second.shown + " " + name + " " + value.type + " " + shown);
     if (failingWrite == handle->second.name + "|" + name) {
         return platform::kAccessDenied;
     }
@@ -126,10 +126,10 @@ std::map<std::string, FakeRegistry::StoredValue>* FakeRegistry::LogValueCall(
     const char* verb, Key key, const std::string& name) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
-        log.push_back(std::string(verb) + " <not an open key> " + name);
+        Record(std::string(verb) + " <not an open key> " + name);
         return nullptr;
     }
-    log.push_back(std::string(verb) + " " + handle->second.shown + " " + name);
+    Record(std::string(verb) + " " + handle->second.shown + " " + name);
     return &keys_[handle->second.name];
 }
 
@@ -152,12 +152,19 @@ long FakeRegistry::DeleteValue(Key key, const std::string& name) {
 void FakeRegistry::CloseKey(Key key) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
-        log.push_back("Close <not an open key>");
+        Record("Close <not an open key>");
         return;
     }
-    log.push_back("Close " + handle->second.shown);
+    Record("Close " + handle->second.shown);
     handles_.erase(handle);
     --openKeys;
+}
+
+void FakeRegistry::Record(const std::string& entry) {
+    log.push_back(entry);
+    if (sharedLog != nullptr) {
+        sharedLog->push_back("Registry " + entry);
+    }
 }
 
 }  // namespace tk::fakes

@@ -20,6 +20,7 @@ public:
     // One line per call, e.g. "Create HKLM Software\V\", "Set HKLM Software\V\ Path REG_SZ
     // "C:\X\"", "Set ... Version REG_DWORD 03 00 00 00", "Query ...", "Delete ...", "Close ...".
     std::vector<std::string> log;
+    std::vector<std::string>* sharedLog = nullptr;  // gets each line too, led by "Registry "
     std::set<platform::RegistryRoot> refusedRoots;  // no key below these opens
     std::set<std::string> refusedKeys;              // "HKLM\path", as Name() gives it
     std::string failingWrite;                       // "HKLM\path|name": this write fails
@@ -49,6 +50,7 @@ public:
     void CloseKey(Key key) override;
 
 private:
+    void Record(const std::string& entry);
     struct OpenKeyRecord {
         std::string shown;  // root and path as passed, for the log
         std::string name;   // Name() of the key

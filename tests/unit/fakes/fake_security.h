@@ -3,6 +3,7 @@
 // in FakeFiles.
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@ public:
 
     std::set<std::string> refusedFolders;  // a grant on one of these fails
     bool privateWriteFails = false;
+    bool grantThrows = false;         // a grant throws, as an unexpected failure would
     std::vector<std::string> grants;  // every folder a grant was tried on, in order
     std::vector<std::string>* log = nullptr;
 
@@ -26,6 +28,9 @@ public:
         grants.push_back(folder);
         if (log != nullptr) {
             log->push_back("Grant " + folder);
+        }
+        if (grantThrows) {
+            throw std::runtime_error("grant");
         }
         return refusedFolders.count(folder) == 0;
     }
