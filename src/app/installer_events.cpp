@@ -6,19 +6,9 @@
 
 #include "app/ui_text.h"
 #include "app/wizard_layout.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/handles.h"
 
 namespace tk::app {
-namespace {
-
-struct ItemListTraits {
-    using Type = LPITEMIDLIST;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type list) { ::CoTaskMemFree(list); }
-};
-using ItemList = platform::win32::UniqueHandle<ItemListTraits>;
-
-}  // namespace
 
 void TtkInstaller::FinishOperation() {
     model_.Finish();
@@ -72,7 +62,7 @@ void TtkInstaller::Button4Click() {
     BROWSEINFOA browse{};
     browse.hwndOwner = window_;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    const ItemList chosen(::SHBrowseForFolderA(&browse));
+    const platform::win32::ItemList chosen(::SHBrowseForFolderA(&browse));
     if (!chosen) {
         return;  // cancelled: nothing changes
     }

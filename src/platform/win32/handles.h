@@ -1,6 +1,7 @@
 #pragma once
 // Owning handles for the Win32 handle kinds the installer uses.
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/win32/unique_handle.h"
 
@@ -32,6 +33,17 @@ struct GdiObjectTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type object) { ::DeleteObject(object); }
 };
+struct ItemListTraits {
+    using Type = LPITEMIDLIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type list) { ::CoTaskMemFree(list); }
+};
+template <typename Interface>
+struct ComTraits {
+    using Type = Interface*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type pointer) { pointer->Release(); }
+};
 struct MemoryDcTraits {
     using Type = HDC;
     static Type Invalid() { return nullptr; }
@@ -47,6 +59,11 @@ using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 // A font, bitmap or region of one's own (not one selected into a device context).
 template <typename Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+// A shell item list (PIDL), freed with CoTaskMemFree.
+using ItemList = UniqueHandle<ItemListTraits>;
+// A COM interface pointer, released once.
+template <typename Interface>
+using ComPtr = UniqueHandle<ComTraits<Interface>>;
 // A device context from CreateCompatibleDC.
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 

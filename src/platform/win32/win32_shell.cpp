@@ -21,26 +21,6 @@ constexpr IID kIidShellLinkA = {
 constexpr IID kIidPersistFile = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// A COM interface pointer that releases itself.
-template <typename Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (pointer_ != nullptr) {
-            pointer_->Release();
-        }
-    }
-    Interface* get() const { return pointer_; }
-    Interface** put() { return &pointer_; }
-    Interface* operator->() const { return pointer_; }
-
-private:
-    Interface* pointer_ = nullptr;
-};
-
 class Win32ShellLink final : public ShellLink {
 public:
     long Init() {
@@ -70,13 +50,12 @@ private:
 }  // namespace
 
 std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) {
+    ItemList list;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, list.put())) || !list) {
         return std::nullopt;
     }
     char path[MAX_PATH] = {};
-    const BOOL found = ::SHGetPathFromIDListA(list, path);
-    ::CoTaskMemFree(list);
+    const BOOL found = ::SHGetPathFromIDListA(list.get(), path);
     if (!found) {
         return std::nullopt;
     }
