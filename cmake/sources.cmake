@@ -21,6 +21,7 @@ set(TK_CORE_SOURCES
     src/install/folder_access.cpp
     src/install/inflate.cpp
     src/install/install_sequence.cpp
+    src/install/progress.cpp
     src/platform/paths.cpp
     src/install/registry_entries.cpp
     src/install/shortcuts.cpp

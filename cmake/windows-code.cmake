@@ -7,17 +7,18 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_hidden_window.cpp
     src/platform/win32/win32_protocol_catalogue.cpp
     src/platform/win32/win32_registry.cpp
+    src/platform/win32/win32_console.cpp
+    src/platform/win32/win32_crash_guard.cpp
     src/platform/win32/win32_security.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
 )
 set(TK_APP_SOURCES
-    src/app/console.cpp
-    src/app/crash_guard.cpp
     src/app/installer_events.cpp
     src/app/installer_install.cpp
     src/app/installer_messages.cpp
     src/app/installer_status.cpp
+    src/app/silent_runner.cpp
     src/app/installer_window.cpp
     src/app/pictures.cpp
     src/app/ui_text.cpp

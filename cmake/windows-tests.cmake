@@ -23,8 +23,14 @@ set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 240)
 add_test(NAME wine_cleanup COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh cleanup ${TK_WINE_ROOT})
 set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
-add_test(NAME win_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TK_WIN_TESTS_DIR}/win_tests.exe)
-set_tests_properties(win_tests PROPERTIES FIXTURES_REQUIRED wine LABELS windows
+# The registry suites change the access lists of machine keys through a helper program; they
+# get a prefix of their own. After them, in the same prefix, Wine's drive queries
+# (GetDriveTypeA, QueryDosDeviceA) have hung for good in the files suite.
+add_test(NAME win_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                                ${TK_WIN_TESTS_DIR}/win_tests.exe --gtest_filter=-RegistryTest.*)
+add_test(NAME win_registry_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh
+                                         ${TK_WIN_TESTS_DIR}/win_tests.exe --gtest_filter=RegistryTest.*)
+set_tests_properties(win_tests win_registry_tests PROPERTIES FIXTURES_REQUIRED wine LABELS windows
                      ENVIRONMENT "TK_WINE_ROOT=${TK_WINE_ROOT}")
 
 file(GLOB TK_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)

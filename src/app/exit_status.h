@@ -2,6 +2,7 @@
 // The setup program's exit status, and how a run's outcome maps to it. The values never
 // change; new ones go at the end.
 #include "install/install_sequence.h"
+#include "platform/crash_guard.h"
 
 namespace tk::app {
 
@@ -31,5 +32,7 @@ struct RunOutcome {
 };
 
 ExitStatus ExitStatusOf(const RunOutcome& run);
+
+static_assert(static_cast<int>(ExitStatus::FailedUnexpectedly) == platform::kUnexpectedEndStatus);
 
 }  // namespace tk::app

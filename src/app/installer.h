@@ -8,18 +8,20 @@
 //   installer_events.cpp    the wizard's event handlers, finish and quit
 //   installer_install.cpp   FormCreate's silent path, the install forwarders, progress page
 //   installer_status.cpp    reported errors and the exit status
+// A silent run's own ways (its progress, close requests, console lines) are SilentRunner's.
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/exit_status.h"
+#include "app/silent_runner.h"
 #include "app/wizard_model.h"
 #include "app/wizard_state.h"
 #include "install/install_sequence.h"
+#include "install/progress.h"
 #include "platform/progress_view.h"
 
 namespace tk::app {
@@ -31,8 +33,6 @@ struct PlatformServices;
 class TtkInstaller final : public install::ProviderPort, public platform::ProgressView {
 public:
     static constexpr const char* kClassName = "tkInstaller";
-    // How long a silent run leaves its message queue between two looks at it.
-    static constexpr DWORD kSilentPumpMilliseconds = 10;
 
     // `silentRequest`: what a silent command line asks for; nothing for the wizard.
     TtkInstaller(WizardState& state, PlatformServices& platform,
@@ -104,8 +104,6 @@ private:
     void Apply();
     void KeepFocusUsable();
     void ReportError(const std::string& message);
-    // Silent: what the install left unfinished, one console line each.
-    void ReportUnfinished(const install::InstallReport& report);
     void RequestQuit();
     std::string Caption() const;
     HWND ControlWindow(int id) const;
@@ -116,21 +114,22 @@ private:
     WizardState& state_;
     PlatformServices& platform_;
     std::optional<install::InstallRequest> silentRequest_;
+    std::optional<SilentRunner> silentRunner_;  // only in a silent run
+    install::ProgressPage progressPage_{*this};
     WizardModel model_;
     std::unique_ptr<Fonts> fonts_;
     std::unique_ptr<Pictures> pictures_;
     HWND window_ = nullptr;
-    std::map<int, HWND> controls_;  // by control id
-    HWND progressBar_ = nullptr;    // JvXPProgressBar1
-    HWND nextButton_ = nullptr;     // Button2
+    std::vector<HWND> controls_;  // in the order of WindowDefinition()
+    HWND progressBar_ = nullptr;  // JvXPProgressBar1
+    HWND nextButton_ = nullptr;   // Button2
     int progressMax_ = 100;
     int progressPosition_ = 0;
     bool closeQueryAttached_ = true;
     RunOutcome run_;
     bool finished_ = false;
     bool controlsBuilt_ = false;
-    std::vector<int> builtSheets_;         // tab sheets whose controls exist
-    std::optional<DWORD> lastSilentPump_;  // GetTickCount of the last look at the queue
+    std::vector<int> builtSheets_;  // tab sheets whose controls exist
 };
 
 }  // namespace tk::app

@@ -32,8 +32,8 @@ bool TtkInstaller::FormCloseQuery() {
 }
 
 bool TtkInstaller::EndSessionQuery() {
-    if (state_.silent) {
-        return false;  // the silent run ends by itself, moments after its install
+    if (silentRunner_) {
+        return !SilentRunner::RefusesToClose();  // it ends by itself, moments after its install
     }
     if (!closeQueryAttached_) {
         return true;  // the end was requested already
@@ -75,7 +75,7 @@ void TtkInstaller::Button4Click() {
 }
 
 void TtkInstaller::CheckBox1Click() {
-    model_.AcceptClicked(::SendMessageW(ControlWindow(kCheckBox1), BM_GETCHECK, 0, 0) ==
+    model_.AcceptClicked(::SendMessageW(ControlWindow(kAgreeCheckBox), BM_GETCHECK, 0, 0) ==
                          BST_CHECKED);
     Apply();
 }

@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include "app/console.h"
 #include "app/platform_services.h"
 #include "install/compatibility_layer.h"
 #include "install/folder_access.h"
@@ -60,10 +59,12 @@ void TtkInstaller::SetCompatibilityLayer() {
 }
 
 void TtkInstaller::RunInstallSequence() {
-    install::InstallSequence sequence(silentRequest_ ? *silentRequest_ : model_.Request(),
-                                      {platform_.files, platform_.resources, platform_.system,
-                                       platform_.shell, platform_.security, platform_.registry},
-                                      *this, *this);
+    install::InstallSequence sequence(
+        silentRequest_ ? *silentRequest_ : model_.Request(),
+        {platform_.files, platform_.resources, platform_.system, platform_.shell,
+         platform_.security, platform_.registry},
+        silentRunner_ ? static_cast<install::ProgressReporter&>(*silentRunner_) : progressPage_,
+        *this);
     try {
         run_.result = sequence.Run();
         run_.install = RunOutcome::Install::Ran;
@@ -74,22 +75,13 @@ void TtkInstaller::RunInstallSequence() {
     } catch (...) {
         // Whatever stopped the sequence, the install did not complete.
         run_.install = RunOutcome::Install::Stopped;
-        ReportUnfinished(sequence.Report());
+        if (silentRunner_) {
+            silentRunner_->ReportUnfinished(sequence.Report());
+        }
         throw;
     }
-    ReportUnfinished(sequence.Report());
-}
-
-void TtkInstaller::ReportUnfinished(const install::InstallReport& report) {
-    if (!state_.silent) {
-        return;  // the wizard's last page says it
-    }
-    std::string text;
-    for (const std::string& line : install::ReportLines(report)) {
-        text += "tidykiosk_filter_v3: " + line + "\r\n";
-    }
-    if (!text.empty()) {
-        WriteToParentConsole(text);
+    if (silentRunner_) {
+        silentRunner_->ReportUnfinished(sequence.Report());  // the wizard's last page says it
     }
 }
 
@@ -140,12 +132,12 @@ int TtkInstaller::ProgressPosition() {
 }
 
 void TtkInstaller::SetStatusText(const std::string& text) {
-    model_.SetText(LabelId(23), text);
+    model_.SetText(kStatusLine, text);
     Apply();
 }
 
 void TtkInstaller::SetCurrentFileText(const std::string& text) {
-    model_.SetText(kEdit2, text);
+    model_.SetText(kCurrentFileLine, text);
     Apply();
 }
 

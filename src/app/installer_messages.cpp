@@ -23,10 +23,7 @@ LRESULT CALLBACK TtkInstaller::WindowProc(HWND window, UINT message, WPARAM wPar
 LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
-            // A silent install shows nothing and stops for nobody: a close request (from
-            // taskkill, or a deployment tool that timed out) waits for the install, which
-            // then ends the program with its own status.
-            if (closeQueryAttached_ && !state_.silent) {
+            if (closeQueryAttached_ && !(silentRunner_ && SilentRunner::RefusesToClose())) {
                 FormCloseQuery();
             }
             return 0;
@@ -39,7 +36,7 @@ LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             break;
         case DM_GETDEFID:  // Enter presses Next, Install or Finish
-            return MAKELRESULT(kButton2, DC_HASDEFID);
+            return MAKELRESULT(kNextButton, DC_HASDEFID);
         case WM_NEXTDLGCTL:
             if (LOWORD(lParam) != 0) {
                 ::SetFocus(reinterpret_cast<HWND>(wParam));
@@ -74,34 +71,34 @@ LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 void TtkInstaller::OnCommand(int id) {
     try {
         switch (id) {
-            case kButton1:
+            case kCancelButton:
                 Button1Click();
                 break;
             case IDCANCEL:  // Esc
-                if (model_.Control(kButton1).enabled) {
+                if (model_.Control(kCancelButton).enabled) {
                     Button1Click();
                 }
                 break;
-            case kButton2:
+            case kNextButton:
                 Button2Click(kNextTag);
                 break;
-            case kButton3:
+            case kBackButton:
                 Button2Click(kBackTag);
                 break;
-            case kButton4:
+            case kBrowseButton:
                 Button4Click();
                 break;
-            case kCheckBox1:
+            case kAgreeCheckBox:
                 CheckBox1Click();
                 break;
-            case kRadioButton1:
+            case kServerChoice:
                 RadioButton1Click(static_cast<int>(install::kServerEdition));
                 break;
-            case kRadioButton2:
+            case kClientChoice:
                 RadioButton1Click(static_cast<int>(install::kClientEdition));
                 break;
-            case kCheckBox2:
-                model_.RunClicked(::SendMessageW(ControlWindow(kCheckBox2), BM_GETCHECK, 0, 0) ==
+            case kRunCheckBox:
+                model_.RunClicked(::SendMessageW(ControlWindow(kRunCheckBox), BM_GETCHECK, 0, 0) ==
                                   BST_CHECKED);
                 break;
             default:
@@ -117,17 +114,6 @@ bool TtkInstaller::PreTranslate(MSG& message) {
 }
 
 void TtkInstaller::ProcessMessages() {
-    // A silent run's window is never shown, so nothing waits to be painted: the queue is
-    // looked at once per pump interval, and a message sent or posted to the window (a close
-    // request, the end of the session) is handled at most that much later. Each look is a
-    // call to the system, and the install asks for about ninety.
-    if (state_.silent) {
-        const DWORD now = ::GetTickCount();
-        if (lastSilentPump_ && now - *lastSilentPump_ < kSilentPumpMilliseconds) {
-            return;
-        }
-        lastSilentPump_ = now;
-    }
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {

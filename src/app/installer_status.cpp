@@ -1,15 +1,14 @@
 // How the run ends: errors reported to the person or the console, and the exit status.
 #include "app/installer.h"
 
-#include "app/console.h"
 #include "app/ui_text.h"
 
 namespace tk::app {
 
 void TtkInstaller::ReportError(const std::string& message) {
     run_.errorReported = true;
-    if (state_.silent) {
-        WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
+    if (silentRunner_) {
+        silentRunner_->ReportError(message);
         return;
     }
     // The messages that stop an install name paths (the settings file).

@@ -194,7 +194,11 @@ TtkInstaller::TtkInstaller(WizardState& state, PlatformServices& platform,
     : state_(state),
       platform_(platform),
       silentRequest_(std::move(silentRequest)),
-      model_(state, platform.shell) {}
+      model_(state, platform.shell) {
+    if (silentRequest_) {
+        silentRunner_.emplace(*this);
+    }
+}
 
 TtkInstaller::~TtkInstaller() {
     if (window_ != nullptr) {
@@ -314,24 +318,25 @@ void TtkInstaller::CreateControl(const ControlDef& control) {
     ::SetWindowPos(created, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SetWindowLongPtrW(created, GWLP_USERDATA, static_cast<LONG_PTR>(control.flags));
     ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->FontOf(control)), FALSE);
-    controls_[control.id] = created;
+    controls_.resize(WindowDefinition().size());
+    controls_[ControlIndex(control.id)] = created;
     switch (control.id) {
-        case kPageControl1:
+        case kPages:
             // The page control reaches under the buttons; that strip belongs to them.
             ::SetWindowRgn(created, ::CreateRectRgn(0, 0, control.width, kButtonTop - control.top),
                            FALSE);
             break;
-        case kMemo1:
+        case kAgreementText:
             if (const auto agreement = platform_.resources.RawData(kAgreementResource)) {
                 SetControlText(created, std::string(agreement->begin(), agreement->end()));
             }
             break;
-        case kJvXPProgressBar1:
+        case kProgressBar:
             progressBar_ = created;  // takes the range and position set before it existed
             ::SendMessageW(created, PBM_SETRANGE32, 0, progressMax_);
             ::SendMessageW(created, PBM_SETPOS, static_cast<WPARAM>(progressPosition_), 0);
             break;
-        case kButton2:
+        case kNextButton:
             nextButton_ = created;
             break;
         default:
@@ -340,8 +345,8 @@ void TtkInstaller::CreateControl(const ControlDef& control) {
 }
 
 HWND TtkInstaller::ControlWindow(int id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
+    const std::size_t index = ControlIndex(id);
+    return index < controls_.size() ? controls_[index] : nullptr;
 }
 
 void TtkInstaller::Apply() {
@@ -354,7 +359,7 @@ void TtkInstaller::Apply() {
         const ControlState& wanted = model_.Control(control.id);
         if (HasText(control.kind)) {
             // The folder page's field and the summary's location show a folder path.
-            const bool path = control.id == kEdit1 || control.id == LabelId(18);
+            const bool path = control.id == kFolderEdit || control.id == kSummaryFolder;
             const std::wstring text =
                 path ? FromSystemCodePage(wanted.text) : FromCp1254(wanted.text);
             if (WindowText(window) != text) {

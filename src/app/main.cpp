@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "app/command_line.h"
-#include "app/console.h"
-#include "app/crash_guard.h"
 #include "app/installer.h"
 #include "app/platform_services.h"
 #include "app/ui_text.h"
+#include "platform/console.h"
+#include "platform/crash_guard.h"
 #include "platform/profile.h"
 
 namespace {
@@ -21,7 +21,7 @@ void ReportNoWindow(bool silent, DWORD error) {
     const std::string message =
         "The setup program could not create its window (error " + std::to_string(error) + ").";
     if (silent || tk::app::ShowMessage(nullptr, message, "Error", MB_OK | MB_ICONERROR) == 0) {
-        tk::app::WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
+        tk::platform::WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
     }
 }
 
@@ -30,7 +30,7 @@ void ReportNoWindow(bool silent, DWORD error) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tk;
     platform::profile::Start();
-    app::InstallCrashHandlers(true);  // quiet until the mode is known
+    platform::InstallCrashHandlers(true);  // quiet until the mode is known
     std::vector<std::string> arguments = app::SplitCommandLine(::GetCommandLineA());
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());  // the program itself
@@ -39,12 +39,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::optional<app::SilentCommand> silent = app::ParseSilentCommand(arguments);
     app::WizardState state;
     state.silent = silent.has_value();
-    app::InstallCrashHandlers(state.silent);
+    platform::InstallCrashHandlers(state.silent);
 
     if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
         app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
                          MB_OK | MB_ICONWARNING);
-        return app::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
+        return platform::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
     }
 
     app::PlatformServices platform;
@@ -57,7 +57,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app::TtkInstaller installer(state, platform, std::move(request));
     if (!installer.Create()) {
         ReportNoWindow(state.silent, ::GetLastError());
-        return app::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
+        return platform::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
     }
     if (!state.silent) {
         installer.Show();
@@ -70,6 +70,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     platform::profile::Mark("finish and message loop");
-    platform::profile::Report(&app::WriteToParentConsole);
-    return app::EndNormally(static_cast<int>(installer.Status()));
+    platform::profile::Report(&platform::WriteToParentConsole);
+    return platform::EndNormally(static_cast<int>(installer.Status()));
 }

@@ -112,18 +112,18 @@ void Pictures::Draw(const DRAWITEMSTRUCT& item, HWND banner, HWND logo) {
 }
 
 void TtkInstaller::DrawPicture(const DRAWITEMSTRUCT& item) {
-    pictures_->Draw(item, ControlWindow(kImage1), ControlWindow(kImage2));
+    pictures_->Draw(item, ControlWindow(kBannerPicture), ControlWindow(kLogoPicture));
 }
 
 void TtkInstaller::FormResize() {
-    const HWND banner = ControlWindow(kImage1);
-    const HWND logo = ControlWindow(kImage2);
+    const HWND banner = ControlWindow(kBannerPicture);
+    const HWND logo = ControlWindow(kLogoPicture);
     if (banner == nullptr || logo == nullptr) {
         return;
     }
     const RECT bannerRect = RectInParent(banner);
     const RECT logoRect = RectInParent(logo);
-    ControlDef bannerNow = *FindControl(kImage1);
+    ControlDef bannerNow = *FindControl(kBannerPicture);
     bannerNow.top = bannerRect.top;
     bannerNow.width = bannerRect.right - bannerRect.left;
     bannerNow.height = bannerRect.bottom - bannerRect.top;

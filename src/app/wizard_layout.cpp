@@ -27,11 +27,11 @@ constexpr ControlDef Subtitle(std::string_view name, int label, int page, std::s
 }
 
 constexpr std::array kDefinition = {
-    ControlDef{"PageControl1", kPageControl1, 0, K::PageControl, -3, -5, 508, 345, "", 0},
-    ControlDef{"TabSheet1", Sheet(0), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kWhitePage},
-    ControlDef{"Image1", kImage1, Sheet(0), K::Picture, 0, 0, 165, 315, "", 0},
-    ControlDef{"Image2", kImage2, Sheet(0), K::Picture, 27, 163, 110, 132, "", 0},
+    ControlDef{"PageControl1", kPages, 0, K::PageControl, -3, -5, 508, 345, "", 0},
+    ControlDef{"TabSheet1", Sheet(0), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kWhitePage},
+    ControlDef{"Image1", kBannerPicture, Sheet(0), K::Picture, 0, 0, 165, 315, "", 0},
+    ControlDef{"Image2", kLogoPicture, Sheet(0), K::Picture, 27, 163, 110, 132, "", 0},
     ControlDef{"Label1", LabelId(1), Sheet(0), K::Label, 180, 16, 308, 42,
                "Welcome to %APP_NAME% Setup Wizard", kLargeBold | kOnWhite},
     ControlDef{"Label2", LabelId(2), Sheet(0), K::Label, 180, 72, 308, 160,
@@ -42,33 +42,33 @@ constexpr std::array kDefinition = {
                "Click Next to continue.",
                kOnWhite},
 
-    ControlDef{"TabSheet2", Sheet(1), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet2", Sheet(1), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label3", 3, 1, "License Agreement"),
     Subtitle("Label4", 4, 1, "Please accept the agreement to continue"),
     ControlDef{"Label5", LabelId(5), Sheet(1), K::Label, 24, 70, 456, 14,
                "License Agreement && Terms and Conditions", 0},
-    ControlDef{"Memo1", kMemo1, Sheet(1), K::Memo, 24, 88, 456, 196, "", 0},
-    ControlDef{"CheckBox1", kCheckBox1, Sheet(1), K::CheckBox, 24, 294, 456, 17,
+    ControlDef{"Memo1", kAgreementText, Sheet(1), K::Memo, 24, 88, 456, 196, "", 0},
+    ControlDef{"CheckBox1", kAgreeCheckBox, Sheet(1), K::CheckBox, 24, 294, 456, 17,
                "I accept the agreement", 0},
 
-    ControlDef{"TabSheet3", Sheet(2), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet3", Sheet(2), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label6", 6, 2, "Select the Application"),
     Subtitle("Label7", 7, 2, "Please select the application below"),
     ControlDef{"Label8", LabelId(8), Sheet(2), K::Label, 24, 72, 456, 14,
                "Please select the application below and click Next to continue", 0},
-    ControlDef{"RadioButton1", kRadioButton1, Sheet(2), K::RadioButton, 40, 104, 440, 17,
+    ControlDef{"RadioButton1", kServerChoice, Sheet(2), K::RadioButton, 40, 104, 440, 17,
                "tidyKiosk Filter Server", kFirstInGroup},
     ControlDef{"Label9", LabelId(9), Sheet(2), K::Label, 58, 124, 422, 14,
                "This will be installed in the Server (Cashier) computer", 0},
-    ControlDef{"RadioButton2", kRadioButton2, Sheet(2), K::RadioButton, 40, 156, 440, 17,
+    ControlDef{"RadioButton2", kClientChoice, Sheet(2), K::RadioButton, 40, 156, 440, 17,
                "tidyKiosk Filter Client", 0},
     ControlDef{"Label11", LabelId(11), Sheet(2), K::Label, 58, 176, 422, 14,
                "This will be installed in Client computer", 0},
 
-    ControlDef{"TabSheet4", Sheet(3), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet4", Sheet(3), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label13", 13, 3, "Choose Destination Location"),
     Subtitle("Label12", 12, 3, "%APP_NAME% will be installed in the following folder"),
     ControlDef{"Label14", LabelId(14), Sheet(3), K::Label, 24, 72, 456, 42,
@@ -77,11 +77,11 @@ constexpr std::array kDefinition = {
                0},
     ControlDef{"Label19", LabelId(19), Sheet(3), K::Label, 24, 138, 456, 14,
                "Destination folder:", 0},
-    ControlDef{"Edit1", kEdit1, Sheet(3), K::Edit, 24, 156, 370, 21, "", 0},
-    ControlDef{"Button4", kButton4, Sheet(3), K::Button, 405, 155, 75, 23, "Browse...", 0},
+    ControlDef{"Edit1", kFolderEdit, Sheet(3), K::Edit, 24, 156, 370, 21, "", 0},
+    ControlDef{"Button4", kBrowseButton, Sheet(3), K::Button, 405, 155, 75, 23, "Browse...", 0},
 
-    ControlDef{"TabSheet5", Sheet(4), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet5", Sheet(4), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label20", 20, 4, "Summary"),
     Subtitle("Label15", 15, 4, "Ready to install %APP_NAME%"),
     ControlDef{"Label10", LabelId(10), Sheet(4), K::Label, 24, 72, 456, 56,
@@ -97,8 +97,8 @@ constexpr std::array kDefinition = {
     ControlDef{"Label27", LabelId(27), Sheet(4), K::Label, 24, 220, 456, 14,
                "Click Next to continue.", 0},
 
-    ControlDef{"TabSheet6", Sheet(5), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet6", Sheet(5), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label28", 28, 5, "Installing..."),
     ControlDef{"Label22", LabelId(22), Sheet(5), K::Label, 32, 28, 454, 14, "%APP_NAME%",
                kOnWhite | kNoPrefix},
@@ -106,23 +106,22 @@ constexpr std::array kDefinition = {
                0},
     ControlDef{"Label23", LabelId(23), Sheet(5), K::Label, 24, 100, 456, 14,
                "Kurulum i\xE7in haz\xFDrlan\xFDyor...", kNoPrefix},
-    ControlDef{"Edit2", kEdit2, Sheet(5), K::Edit, 24, 120, 456, 21, "...", 0},
-    ControlDef{"JvXPProgressBar1", kJvXPProgressBar1, Sheet(5), K::ProgressBar, 24, 152, 456, 18,
-               "", 0},
+    ControlDef{"Edit2", kCurrentFileLine, Sheet(5), K::Edit, 24, 120, 456, 21, "...", 0},
+    ControlDef{"JvXPProgressBar1", kProgressBar, Sheet(5), K::ProgressBar, 24, 152, 456, 18, "", 0},
 
-    ControlDef{"TabSheet7", Sheet(6), kPageControl1, K::TabSheet, kSheetLeft, kSheetTop,
-               kSheetWidth, kSheetHeight, "", kHeaderBand | kHidden},
+    ControlDef{"TabSheet7", Sheet(6), kPages, K::TabSheet, kSheetLeft, kSheetTop, kSheetWidth,
+               kSheetHeight, "", kHeaderBand | kHidden},
     Title("Label30", 30, 6, "Installation Complete"),
     ControlDef{"Label24", LabelId(24), Sheet(6), K::Label, 24, 72, 456, 42,
                "%app% is successfully installed. Please click Finish to quit.", kNoPrefix},
-    ControlDef{"CheckBox2", kCheckBox2, Sheet(6), K::CheckBox, 24, 124, 456, 17, "Run %app%",
+    ControlDef{"CheckBox2", kRunCheckBox, Sheet(6), K::CheckBox, 24, 124, 456, 17, "Run %app%",
                kChecked},
 
-    ControlDef{"Panel1", kPanel1, 0, K::Panel, 8, kButtonTop, 185, 25, "", kBold},
-    ControlDef{"Button3", kButton3, 0, K::Button, 250, kButtonTop, 75, 25, "< Back", kHidden},
-    ControlDef{"Button2", kButton2, 0, K::Button, 328, kButtonTop, 75, 25, "&Next >",
+    ControlDef{"Panel1", kVersionPanel, 0, K::Panel, 8, kButtonTop, 185, 25, "", kBold},
+    ControlDef{"Button3", kBackButton, 0, K::Button, 250, kButtonTop, 75, 25, "< Back", kHidden},
+    ControlDef{"Button2", kNextButton, 0, K::Button, 328, kButtonTop, 75, 25, "&Next >",
                kDefaultButton},
-    ControlDef{"Button1", kButton1, 0, K::Button, 416, kButtonTop, 75, 25, "Cancel", 0},
+    ControlDef{"Button1", kCancelButton, 0, K::Button, 416, kButtonTop, 75, 25, "Cancel", 0},
 };
 
 }  // namespace
@@ -131,13 +130,17 @@ std::span<const ControlDef> WindowDefinition() {
     return kDefinition;
 }
 
-const ControlDef* FindControl(int id) {
-    for (const ControlDef& control : kDefinition) {
-        if (control.id == id) {
-            return &control;
-        }
+std::size_t ControlIndex(int id) {
+    std::size_t index = 0;
+    while (index < std::size(kDefinition) && kDefinition[index].id != id) {
+        ++index;
     }
-    return nullptr;
+    return index;
+}
+
+const ControlDef* FindControl(int id) {
+    const std::size_t index = ControlIndex(id);
+    return index < std::size(kDefinition) ? &kDefinition[index] : nullptr;
 }
 
 Point LogoPosition(const ControlDef& banner, int logoWidth, int logoHeight) {

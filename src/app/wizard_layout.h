@@ -7,34 +7,41 @@
 
 namespace tk::app {
 
-// Control identifiers; test tools find the controls by them.
+// Control identifiers, named by role; test tools find the controls by them. The controls'
+// own names (the definition's first column) follow each one.
 enum ControlId : int {
-    kPageControl1 = 100,
-    kTabSheet1 = 101,  // TabSheet1 to TabSheet7: 101 to 107
-    kButton1 = 111,    // Cancel
-    kButton2 = 112,    // Next, Install, Finish
-    kButton3 = 113,    // Back
-    kButton4 = 114,    // Browse...
-    kPanel1 = 120,     // version panel
-    kImage1 = 121,     // banner picture
-    kImage2 = 122,     // logo picture
-    kMemo1 = 130,
-    kEdit1 = 131,
-    kEdit2 = 132,
-    kCheckBox1 = 133,
-    kCheckBox2 = 134,
-    kRadioButton1 = 135,
-    kRadioButton2 = 136,
-    kJvXPProgressBar1 = 137,
-    kLabelBase = 200,  // LabelN is kLabelBase + N
+    kPages = 100,            // PageControl1
+    kFirstSheet = 101,       // TabSheet1; TabSheet1 to TabSheet7 are 101 to 107
+    kCancelButton = 111,     // Button1
+    kNextButton = 112,       // Button2: Next, Install, Finish
+    kBackButton = 113,       // Button3
+    kBrowseButton = 114,     // Button4
+    kVersionPanel = 120,     // Panel1
+    kBannerPicture = 121,    // Image1
+    kLogoPicture = 122,      // Image2
+    kAgreementText = 130,    // Memo1
+    kFolderEdit = 131,       // Edit1: the install folder
+    kCurrentFileLine = 132,  // Edit2: the file being written
+    kAgreeCheckBox = 133,    // CheckBox1
+    kRunCheckBox = 134,      // CheckBox2: run the application after Finish
+    kServerChoice = 135,     // RadioButton1
+    kClientChoice = 136,     // RadioButton2
+    kProgressBar = 137,      // JvXPProgressBar1
+    kLabelBase = 200,        // LabelN is kLabelBase + N
 };
 
 constexpr int TabSheetId(int pageIndex) {
-    return kTabSheet1 + pageIndex;
+    return kFirstSheet + pageIndex;
 }
 constexpr int LabelId(int number) {
     return kLabelBase + number;
 }
+// The labels the wizard changes while it runs.
+inline constexpr int kInstallingTitle = LabelId(22);  // "... is installing"
+inline constexpr int kStatusLine = LabelId(23);       // the install's current stage
+inline constexpr int kCompletionText = LabelId(24);
+inline constexpr int kSummaryApp = LabelId(16);     // the ready page: what is installed
+inline constexpr int kSummaryFolder = LabelId(18);  // and where
 
 inline constexpr int kPageCount = 7;
 
@@ -98,6 +105,8 @@ std::span<const ControlDef> WindowDefinition();
 
 // The definition of a control; nullptr for an unknown id.
 const ControlDef* FindControl(int id);
+// The control's place in WindowDefinition(); the definition's size for an unknown id.
+std::size_t ControlIndex(int id);
 
 struct Point {
     int left;

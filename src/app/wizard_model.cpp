@@ -49,14 +49,13 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 WizardModel::WizardModel(WizardState& state, platform::Shell& shell)
     : state_(state), shell_(shell) {
     for (const ControlDef& control : WindowDefinition()) {
-        controls_[control.id] =
-            ControlState{std::string(control.text), (control.flags & kHidden) == 0, true,
-                         (control.flags & kChecked) != 0};
+        controls_.push_back(ControlState{std::string(control.text), (control.flags & kHidden) == 0,
+                                         true, (control.flags & kChecked) != 0});
     }
 }
 
 ControlState& WizardModel::At(int id) {
-    return controls_.at(id);  // an unknown id is a programming error
+    return controls_.at(ControlIndex(id));  // an unknown id is a programming error
 }
 
 const ControlState& WizardModel::Control(int id) const {
@@ -72,7 +71,7 @@ void WizardModel::Start() {
     caption_ = state_.appName + std::string(texts::kCaptionSuffix);
     state_.pageIndex = 0;
     ShowPage(0);
-    At(kPanel1).text = std::string(texts::kVersionPanel);
+    At(kVersionPanel).text = std::string(texts::kVersionPanel);
 }
 
 void WizardModel::FillPlaceholders() {
@@ -90,7 +89,7 @@ void WizardModel::ShowPage(int page) {
 }
 
 WizardAction WizardModel::ButtonClick(int tag) {
-    const ControlState& button = Control(tag == kNextTag ? kButton2 : kButton3);
+    const ControlState& button = Control(tag == kNextTag ? kNextButton : kBackButton);
     if (!button.visible || !button.enabled) {
         return WizardAction::None;  // Enter or a stray click on a button that is off
     }
@@ -101,7 +100,7 @@ WizardAction WizardModel::ButtonClick(int tag) {
     if (page < 0 || page > kInstallPage) {
         return WizardAction::None;  // no such page: everything stays as it is
     }
-    ControlState& next = At(kButton2);
+    ControlState& next = At(kNextButton);
     next.enabled = true;
     next.text = std::string(texts::kNextCaption);
     state_.pageIndex = page;
@@ -111,17 +110,17 @@ WizardAction WizardModel::ButtonClick(int tag) {
 }
 
 void WizardModel::EnterPage(int page) {
-    ControlState& next = At(kButton2);
-    ControlState& back = At(kButton3);
+    ControlState& next = At(kNextButton);
+    ControlState& back = At(kBackButton);
     back.visible = page != 0;
     switch (page) {
         case 1:
             next.enabled = false;
-            At(kCheckBox1).checked = false;  // the agreement is accepted again on every visit
+            At(kAgreeCheckBox).checked = false;  // the agreement is accepted again on every visit
             break;
         case 2: {
-            ControlState& server = At(kRadioButton1);
-            ControlState& client = At(kRadioButton2);
+            ControlState& server = At(kServerChoice);
+            ControlState& client = At(kClientChoice);
             server.text = RadioCaption(install::kServerEdition);
             client.text = RadioCaption(install::kClientEdition);
             next.enabled = server.checked || client.checked;
@@ -131,19 +130,19 @@ void WizardModel::EnterPage(int page) {
             if (state_.installFolder.empty()) {
                 state_.installFolder = DefaultFolder();
             }
-            At(kEdit1).text = state_.installFolder;
+            At(kFolderEdit).text = state_.installFolder;
             break;
         case 4:
-            state_.installFolder = At(kEdit1).text;
-            At(LabelId(16)).text = state_.appName;
-            At(LabelId(18)).text = state_.installFolder;
+            state_.installFolder = At(kFolderEdit).text;
+            At(kSummaryApp).text = state_.appName;
+            At(kSummaryFolder).text = state_.installFolder;
             next.text = std::string(texts::kInstallCaption);
             break;
         case kInstallPage:
             next.text = std::string(texts::kInstallCaption);
             next.enabled = false;
             back.enabled = false;
-            At(LabelId(22)).text = state_.appName + std::string(texts::kInstalling);
+            At(kInstallingTitle).text = state_.appName + std::string(texts::kInstalling);
             break;
         default:
             break;
@@ -151,26 +150,26 @@ void WizardModel::EnterPage(int page) {
 }
 
 void WizardModel::AcceptClicked(bool checked) {
-    At(kCheckBox1).checked = checked;
-    At(kButton2).enabled = checked;
+    At(kAgreeCheckBox).checked = checked;
+    At(kNextButton).enabled = checked;
 }
 
 void WizardModel::EditionClicked(int tag) {
     const auto edition = static_cast<install::EditionCode>(tag);
-    const int clicked = edition == install::kServerEdition ? kRadioButton1 : kRadioButton2;
+    const int clicked = edition == install::kServerEdition ? kServerChoice : kClientChoice;
     if (At(clicked).checked) {
         return;  // the edition stays, and so does a folder chosen with Browse
     }
-    At(kRadioButton1).checked = edition == install::kServerEdition;
-    At(kRadioButton2).checked = edition == install::kClientEdition;
+    At(kServerChoice).checked = edition == install::kServerEdition;
+    At(kClientChoice).checked = edition == install::kClientEdition;
     state_.installFolder.clear();  // the folder page offers the new edition's default
-    At(kButton2).enabled = true;
+    At(kNextButton).enabled = true;
     state_.edition = edition;
     state_.appName = install::AppNameOf(edition);
 }
 
 void WizardModel::RunClicked(bool checked) {
-    At(kCheckBox2).checked = checked;
+    At(kRunCheckBox).checked = checked;
 }
 
 std::string WizardModel::EditionFolder(std::string base) const {
@@ -191,28 +190,28 @@ void WizardModel::BrowseChose(std::string folder) {
         folder.pop_back();
     }
     const std::string chosen = EditionFolder(folder + "\\");
-    At(kEdit1).text = chosen;
+    At(kFolderEdit).text = chosen;
     // Kept as the install folder too, so that Back and Next do not lose the choice.
     state_.installFolder = chosen;
 }
 
 void WizardModel::Complete(const std::string& completedText, const std::string& runCaption,
                            bool runUnticked) {
-    At(LabelId(24)).text = completedText;
-    At(kCheckBox2).text = runCaption;
+    At(kCompletionText).text = completedText;
+    At(kRunCheckBox).text = runCaption;
     if (runUnticked) {
-        At(kCheckBox2).checked = false;
+        At(kRunCheckBox).checked = false;
     }
-    At(kButton3).enabled = false;
-    At(kButton1).enabled = false;
-    ControlState& next = At(kButton2);
+    At(kBackButton).enabled = false;
+    At(kCancelButton).enabled = false;
+    ControlState& next = At(kNextButton);
     next.text = std::string(texts::kFinishCaption);
     next.enabled = true;
     ShowPage(kCompletionPage);  // the page index stays on the progress page
 }
 
 void WizardModel::Finish() {
-    if (state_.silent || !Control(kCheckBox2).checked) {
+    if (state_.silent || !Control(kRunCheckBox).checked) {
         return;
     }
     const std::string program =

@@ -2,9 +2,9 @@
 // The wizard's behaviour without any window: which page shows, the state and text of every
 // control, the folder rules and the Finish action. The installer window applies this state
 // to its controls and forwards their clicks here.
-#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/wizard_layout.h"
 #include "app/wizard_state.h"
@@ -82,7 +82,7 @@ private:
 
     WizardState& state_;
     platform::Shell& shell_;
-    std::map<int, ControlState> controls_;
+    std::vector<ControlState> controls_;  // in the order of WindowDefinition()
     std::string caption_;
     int activePage_ = 0;
 };

@@ -11,12 +11,11 @@ void SetCompatibilityLayer(platform::Registry& registry, platform::System& syste
     for (const platform::RegistryRoot root :
          {platform::RegistryRoot::LocalMachine, platform::RegistryRoot::CurrentUser}) {
         platform::Registry::Key key = 0;
-        if (registry.OpenKey(root, std::string(kLayersKey), key) != platform::kRegistrySuccess) {
+        if (!registry.OpenKey(root, std::string(kLayersKey), key)) {
             continue;
         }
         const platform::OpenedKey opened(registry, key);
-        if (registry.SetString(key, program, std::string(kCompatibilityLayer)) !=
-            platform::kRegistrySuccess) {
+        if (!registry.SetString(key, program, std::string(kCompatibilityLayer))) {
             throw InstallError("Failed to set data for '" + program + "'");
         }
     }

@@ -76,24 +76,19 @@ FileShortfall ShortfallOf(platform::ReplaceResult result) {
 }  // namespace
 
 PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& resources,
-                                   platform::ProgressView& view,
+                                   ProgressReporter& progress,
                                    std::span<const PayloadEntry> catalogue,
                                    std::span<const PayloadEntry> clientLanguages)
     : files_(files),
       resources_(resources),
-      view_(view),
+      progress_(progress),
       catalogue_(catalogue),
       clientLanguages_(clientLanguages) {}
-
-void PayloadExtractor::StepProgress() {
-    view_.ProcessMessages();
-    view_.SetProgressPosition(std::min(view_.ProgressPosition() + 1, view_.ProgressMax()));
-}
 
 ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
                                                 const std::string& dataFolder,
                                                 EditionCode edition) {
-    StepProgress();
+    progress_.EntryReached();
     const auto found = Lookup(catalogue_, id);
     if (!found) {
         return ExtractOutcome::Failed;
@@ -113,7 +108,7 @@ bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
     // whole. A missing resource fails its own file later; raw names are never inflated,
     // and stored bytes without a zlib header are a raw payload.
     const auto intact = [&](int id, const std::string& path) {
-        view_.ProcessMessages();
+        progress_.KeepResponsive();
         const auto raw = resources_.RawData(id);
         if (!raw || IsRawName(path) || !HasZlibHeader(*raw)) {
             return true;
@@ -160,7 +155,7 @@ std::optional<ByteBuffer> PayloadExtractor::TakeChecked(std::span<const std::uin
 
 ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
                                                        const std::string& dataFolder) {
-    StepProgress();
+    progress_.EntryReached();
     const auto found = Lookup(clientLanguages_, id);
     if (!found) {
         return ExtractOutcome::Failed;
@@ -178,8 +173,7 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
         if (!folder.empty() && !files_.DirectoryExists(folder)) {
             files_.MakeDirectories(folder);  // a failure shows when the file is written
         }
-        view_.SetCurrentFileText(FileNameOf(target));
-        view_.ProcessMessages();
+        progress_.CurrentFile(FileNameOf(target));
 
         const auto raw = resources_.RawData(id);
         if (!raw) {

@@ -9,8 +9,8 @@
 
 #include "install/catalogue.h"
 #include "install/inflate.h"
+#include "install/progress.h"
 #include "platform/files.h"
-#include "platform/progress_view.h"
 #include "platform/resources.h"
 
 namespace tk::install {
@@ -46,7 +46,7 @@ struct FileNote {
 class PayloadExtractor {
 public:
     PayloadExtractor(platform::Files& files, platform::Resources& resources,
-                     platform::ProgressView& view,
+                     ProgressReporter& progress,
                      std::span<const PayloadEntry> catalogue = PayloadCatalogue(),
                      std::span<const PayloadEntry> clientLanguages = ClientLanguageList());
 
@@ -62,8 +62,6 @@ public:
     // written from there once instead of being inflated a second time.
     bool PayloadDamaged(EditionCode edition);
     static constexpr std::size_t kCheckedBudget = 32u << 20;
-    // Lets the window handle pending messages, then advances the bar by one (clamped).
-    void StepProgress();
     // Every file of the calls so far that was scheduled or failed, in call order.
     const std::vector<FileNote>& Notes() const { return notes_; }
 
@@ -86,7 +84,7 @@ private:
 
     platform::Files& files_;
     platform::Resources& resources_;
-    platform::ProgressView& view_;
+    ProgressReporter& progress_;
     std::span<const PayloadEntry> catalogue_;
     std::span<const PayloadEntry> clientLanguages_;
     std::vector<FileNote> notes_;

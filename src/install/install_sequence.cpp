@@ -26,19 +26,14 @@ std::string SilentInstallFolder(platform::Files& files, const std::string& argum
 }
 
 InstallSequence::InstallSequence(InstallRequest request, const InstallPlatform& platform,
-                                 platform::ProgressView& view, ProviderPort& provider)
+                                 ProgressReporter& progress, ProviderPort& provider)
     : request_(std::move(request)),
       platform_(platform),
       files_(platform.files),
       system_(platform.system),
-      view_(view),
+      progress_(progress),
       provider_(provider),
-      extractor_(platform.files, platform.resources, view) {}
-
-void InstallSequence::ShowStatus(std::string_view text) {
-    view_.ProcessMessages();
-    view_.SetStatusText(std::string(text));
-}
+      extractor_(platform.files, platform.resources, progress) {}
 
 std::string InstallSequence::ComputeDataFolder(const std::string& installFolder) {
     if (system_.MajorVersion() <= 4) {
@@ -59,21 +54,19 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
 
 void InstallSequence::ExtractAll(const std::string& installFolder) {
     for (int id = kFirstPayloadId; id <= kLastPayloadId; ++id) {
-        view_.ProcessMessages();
+        progress_.KeepResponsive();
         extractor_.ExtractPayload(id, installFolder, dataFolder_, request_.edition);
-        view_.SetCurrentFileText("");
-        view_.ProcessMessages();
+        progress_.CurrentFile("");
         platform::profile::Mark("file", id);
     }
-    extractor_.StepProgress();
+    progress_.Reached(InstallStage::LanguageFiles);
     if (request_.edition != kClientEdition) {
         return;
     }
     for (const PayloadEntry& language : ClientLanguageList()) {
-        view_.ProcessMessages();
+        progress_.KeepResponsive();
         extractor_.ExtractClientLanguage(language.id, installFolder, dataFolder_);
-        view_.SetCurrentFileText("");
-        view_.ProcessMessages();
+        progress_.CurrentFile("");
     }
 }
 
@@ -105,10 +98,7 @@ void InstallSequence::StepDone(bool done, std::string_view step) {
 
 InstallOutcome InstallSequence::Run() {
     report_ = InstallReport();
-    view_.SetProgressMax(kProgressMaximum);
-    view_.SetProgressPosition(0);
-    extractor_.StepProgress();
-    ShowStatus(texts::kPreparingFolders);
+    progress_.Reached(InstallStage::PreparingFolders);
 
     if (request_.installFolder.empty()) {
         return InstallOutcome::NoInstallFolder;
@@ -125,7 +115,7 @@ InstallOutcome InstallSequence::Run() {
     // One setup run at a time on this machine: a second one (a deployment tool that tried
     // again too early) waits for the first to finish, and then installs.
     const auto runLock =
-        system_.LockSetupRuns(kSetupRunWaitMilliseconds, [this] { view_.ProcessMessages(); });
+        system_.LockSetupRuns(kSetupRunWaitMilliseconds, [this] { progress_.KeepResponsive(); });
     if (!runLock) {
         throw InstallError(std::string(texts::kAnotherSetupRun));
     }
@@ -148,16 +138,13 @@ InstallOutcome InstallSequence::Run() {
     StepDone(done, texts::kStepFolderAccess);
     platform::profile::Mark("folder rights");
 
-    extractor_.StepProgress();
-    ShowStatus(texts::kCopyingFiles);
+    progress_.Reached(InstallStage::CopyingFiles);
     ExtractAll(installFolder);
     report_.files = extractor_.Notes();
     WriteSettingsFile(installFolder);
     platform::profile::Mark("settings");
 
-    view_.SetCurrentFileText(std::string(texts::kPleaseWait));
-    ShowStatus(texts::kCreatingRegistryKeys);
-    extractor_.StepProgress();
+    progress_.Reached(InstallStage::StartingProvider);
 
     done = false;  // also when the helper is missing: the provider could not be seen to
     try {
@@ -170,12 +157,7 @@ InstallOutcome InstallSequence::Run() {
     StepDone(done, texts::kStepProvider);
     platform::profile::Mark("helper start");
 
-    extractor_.StepProgress();
-    ShowStatus(texts::kCreatingRegistryKeys);
-    extractor_.StepProgress();
-    ShowStatus(texts::kCreatingRegistryKeys);
-    extractor_.StepProgress();
-    ShowStatus(texts::kCreatingShortcuts);
+    progress_.Reached(InstallStage::MakingShortcuts);
 
     const Edition& edition = EditionOf(request_.edition);
     StepDone(ShortcutMaker(platform_.shell, files_)
@@ -184,10 +166,10 @@ InstallOutcome InstallSequence::Run() {
              texts::kStepShortcuts);
     platform::profile::Mark("shortcuts");
 
-    extractor_.StepProgress();
+    progress_.Reached(InstallStage::WritingRegistry);
     StepDone(WriteRegistryEntries(platform_.registry, system_, request_.edition, installFolder),
              texts::kStepRegistry);
-    extractor_.StepProgress();
+    progress_.Reached(InstallStage::Finished);
     platform::profile::Mark("registry");
 
     const bool restart = RestartPending(report_);

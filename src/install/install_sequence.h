@@ -5,6 +5,7 @@
 
 #include "install/extraction.h"
 #include "install/install_request.h"
+#include "install/progress.h"
 #include "platform/files.h"
 #include "platform/progress_view.h"
 #include "platform/registry.h"
@@ -59,7 +60,7 @@ bool RunMayFail(const InstallReport& report);
 // One line for each scheduled file and each file or step that did not complete, with why.
 std::vector<std::string> ReportLines(const InstallReport& report);
 
-inline constexpr int kProgressMaximum = 24;
+inline constexpr int kProgressMaximum = ProgressPage::kMaximum;
 // How long a setup run waits for another one on the same machine to finish.
 inline constexpr std::uint32_t kSetupRunWaitMilliseconds = 10 * 60 * 1000;
 
@@ -80,7 +81,7 @@ void ShowCompletion(platform::ProgressView& view, const std::string& appName,
 class InstallSequence {
 public:
     InstallSequence(InstallRequest request, const InstallPlatform& platform,
-                    platform::ProgressView& view, ProviderPort& provider);
+                    ProgressReporter& progress, ProviderPort& provider);
 
     // Runs the whole sequence; throws InstallError when a step stops it, or before anything
     // is written when a payload stream of this edition is damaged.
@@ -92,7 +93,6 @@ public:
     const InstallReport& Report() const { return report_; }
 
 private:
-    void ShowStatus(std::string_view text);
     std::string ComputeDataFolder(const std::string& installFolder);
     void ExtractAll(const std::string& installFolder);
     void WriteSettingsFile(const std::string& installFolder);
@@ -103,7 +103,7 @@ private:
     InstallPlatform platform_;
     platform::Files& files_;
     platform::System& system_;
-    platform::ProgressView& view_;
+    ProgressReporter& progress_;
     ProviderPort& provider_;
     PayloadExtractor extractor_;
     std::string installFolder_;

@@ -33,18 +33,19 @@ enum class PartResult {
 PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string& path,
                        KeyOpening opening, const std::vector<Value>& values) {
     Registry::Key key = 0;
-    const long status = opening == KeyOpening::CreateIfMissing ? registry.CreateKey(root, path, key)
-                                                               : registry.OpenKey(root, path, key);
-    if (status != platform::kRegistrySuccess) {
+    const platform::Status status = opening == KeyOpening::CreateIfMissing
+                                        ? registry.CreateKey(root, path, key)
+                                        : registry.OpenKey(root, path, key);
+    if (!status) {
         return PartResult::KeySkipped;
     }
     const platform::OpenedKey opened(registry, key);
     for (const Value& value : values) {
-        const long written =
+        const platform::Status written =
             std::holds_alternative<std::string>(value.data)
                 ? registry.SetString(key, value.name, std::get<std::string>(value.data))
                 : registry.SetDword(key, value.name, std::get<std::uint32_t>(value.data));
-        if (written != platform::kRegistrySuccess) {
+        if (!written) {
             return PartResult::WriteFailed;
         }
     }
@@ -55,15 +56,16 @@ PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string&
 // machine's Run key. A user without a Run key has nothing to remove.
 PartResult RemoveUserStartupValue(Registry& registry, const std::string& runValueName) {
     Registry::Key key = 0;
-    const long status = registry.OpenKey(RegistryRoot::CurrentUser, std::string(kRunKey), key);
-    if (status == platform::kRegistryNotFound) {
+    const platform::Status status =
+        registry.OpenKey(RegistryRoot::CurrentUser, std::string(kRunKey), key);
+    if (status == platform::kNotFound) {
         return PartResult::Done;
     }
-    if (status != platform::kRegistrySuccess) {
+    if (!status) {
         return PartResult::KeySkipped;
     }
     const platform::OpenedKey opened(registry, key);
-    if (registry.QueryValue(key, runValueName) == platform::kRegistrySuccess) {
+    if (registry.QueryValue(key, runValueName)) {
         registry.DeleteValue(key, runValueName);
     }
     return PartResult::Done;

@@ -7,10 +7,6 @@
 namespace tk::install {
 namespace {
 
-constexpr long kSOk = 0;
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorAlreadyExists = 183;
-
 // The folder part of a path, with its trailing backslash.
 std::string FolderWithBackslash(const std::string& path) {
     const auto slash = path.rfind('\\');
@@ -31,15 +27,14 @@ bool ShortcutMaker::SaveAt(platform::ShellLink& link, int csidl, const std::stri
     if (files_.FileExists(path)) {
         files_.RemoveFile(path);  // a failure here shows in the Save that follows
     }
-    return link.Save(path) == kSOk;
+    return link.Save(path).ok();
 }
 
 bool ShortcutMaker::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
-    long error = 0;
-    const std::unique_ptr<platform::ShellLink> link = shell_.CreateShellLink(error);
+    const auto [link, created] = shell_.CreateShellLink();
     if (!link) {
         throw InstallError("Unable to create shortcuts: no shell link object (error 0x" +
-                           PaddedNumber(static_cast<std::uint32_t>(error), 8, 16) + ")");
+                           PaddedNumber(created.error(), 8, 16) + ")");
     }
     link->SetPath(targetPath);
     link->SetWorkingDirectory(FolderWithBackslash(targetPath));
@@ -53,7 +48,7 @@ bool ShortcutMaker::MakeShortcuts(const std::string& targetPath, const std::stri
     // no shared programs folder at all (error code 0); other errors make no group.
     if (const ProgramFolderResult shared =
             CreateProgramFolder(group, platform::kCsidlCommonPrograms);
-        !shared.success && (shared.error == kErrorAccessDenied || shared.error == 0)) {
+        !shared.success && (shared.error == platform::kAccessDenied.error() || shared.error == 0)) {
         CreateProgramFolder(group, platform::kCsidlPrograms);
     }
     // The shared group is always tried first, whichever group could be made.
@@ -69,8 +64,9 @@ ProgramFolderResult ShortcutMaker::CreateProgramFolder(const std::string& folder
     if (!parent || parent->empty()) {
         return result;
     }
-    result.error = files_.MakeDirectory(*parent + "\\" + folderName);
-    result.success = result.error == 0 || result.error == kErrorAlreadyExists;
+    const platform::Status made = files_.MakeDirectory(*parent + "\\" + folderName);
+    result.error = made.error();
+    result.success = made.ok() || made == platform::kAlreadyExists;
     return result;
 }
 

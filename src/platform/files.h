@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "platform/errors.h"
+
 namespace tk::platform {
 
 // Outcome of writing a whole file in one step.
@@ -34,9 +36,8 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // Creates the folder together with any missing parents; true when it exists afterwards.
     virtual bool MakeDirectories(const std::string& path) = 0;
-    // CreateDirectoryA without security attributes; returns the thread's last error after
-    // the call (0 on success, 183 when it already existed).
-    virtual std::uint32_t MakeDirectory(const std::string& path) = 0;
+    // CreateDirectoryA without security attributes (kAlreadyExists when it already existed).
+    virtual Status MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Writes the bytes into a new temporary file beside the target and moves it over the

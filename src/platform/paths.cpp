@@ -2,14 +2,23 @@
 
 namespace tk {
 
+namespace {
+
+// Where a path's last part begins: after its last backslash, slash or drive colon.
+std::size_t LastPartAt(const std::string& path) {
+    const auto separator = path.find_last_of("\\/:");
+    return separator == std::string::npos ? 0 : separator + 1;
+}
+
+}  // namespace
+
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    const std::size_t at = LastPartAt(path);
+    return at == 0 ? std::string() : path.substr(0, at - 1);
 }
 
 std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return path.substr(LastPartAt(path));
 }
 
 std::string WithTrailingBackslash(const std::string& path) {

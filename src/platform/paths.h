@@ -4,9 +4,9 @@
 
 namespace tk {
 
-// Everything before the last backslash (no trailing backslash), or empty.
+// Everything before the last backslash, slash or drive colon (without it), or empty.
 std::string FolderOf(const std::string& path);
-// Everything after the last backslash.
+// Everything after the last backslash, slash or drive colon.
 std::string FileNameOf(const std::string& path);
 // The path with one backslash appended when it does not end in one.
 std::string WithTrailingBackslash(const std::string& path);

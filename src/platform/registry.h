@@ -9,26 +9,22 @@ namespace tk::platform {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
-// The Win32 status codes the callers tell apart.
-inline constexpr long kRegistrySuccess = 0;   // ERROR_SUCCESS
-inline constexpr long kRegistryNotFound = 2;  // ERROR_FILE_NOT_FOUND
-
 class Registry {
 public:
     using Key = std::uintptr_t;  // an open key; 0 is never a valid key
     virtual ~Registry() = default;
 
-    // RegCreateKeyExA with REG_OPTION_NON_VOLATILE and KEY_ALL_ACCESS; a Win32 status.
-    virtual long CreateKey(RegistryRoot root, const std::string& path, Key& key) = 0;
+    // RegCreateKeyExA with REG_OPTION_NON_VOLATILE and KEY_ALL_ACCESS.
+    virtual Status CreateKey(RegistryRoot root, const std::string& path, Key& key) = 0;
     // RegOpenKeyExA with KEY_ALL_ACCESS; never creates the key.
-    virtual long OpenKey(RegistryRoot root, const std::string& path, Key& key) = 0;
+    virtual Status OpenKey(RegistryRoot root, const std::string& path, Key& key) = 0;
     // REG_SZ with the terminating zero counted.
-    virtual long SetString(Key key, const std::string& name, const std::string& value) = 0;
+    virtual Status SetString(Key key, const std::string& name, const std::string& value) = 0;
     // REG_DWORD, four bytes little-endian.
-    virtual long SetDword(Key key, const std::string& name, std::uint32_t value) = 0;
-    // RegQueryValueExA without a buffer: ERROR_SUCCESS when the value exists.
-    virtual long QueryValue(Key key, const std::string& name) = 0;
-    virtual long DeleteValue(Key key, const std::string& name) = 0;
+    virtual Status SetDword(Key key, const std::string& name, std::uint32_t value) = 0;
+    // RegQueryValueExA without a buffer: success when the value exists.
+    virtual Status QueryValue(Key key, const std::string& name) = 0;
+    virtual Status DeleteValue(Key key, const std::string& name) = 0;
     virtual void CloseKey(Key key) = 0;
 };
 

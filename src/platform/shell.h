@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/errors.h"
+
 namespace tk::platform {
 
 // CSIDL values used by the installer.
@@ -22,11 +24,12 @@ enum : int { kShowNormal = 1, kShowHidden = 0 };
 class ShellLink {
 public:
     virtual ~ShellLink() = default;
-    virtual long SetPath(const std::string& target) = 0;
-    virtual long SetWorkingDirectory(const std::string& folder) = 0;
+    // Each a COM call: its status is the HRESULT, success only for S_OK.
+    virtual Status SetPath(const std::string& target) = 0;
+    virtual Status SetWorkingDirectory(const std::string& folder) = 0;
     // IPersistFile::Save with the name converted from the ANSI code page to UTF-16 and
-    // fRemember FALSE; the HRESULT.
-    virtual long Save(const std::string& linkPath) = 0;
+    // fRemember FALSE.
+    virtual Status Save(const std::string& linkPath) = 0;
 };
 
 // A program started through the shell, which the caller may wait for or end.
@@ -44,18 +47,22 @@ public:
     // SHGetSpecialFolderLocation + SHGetPathFromIDListA into a cleared MAX_PATH buffer;
     // nothing when the folder cannot be resolved.
     virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
-    // ShellExecuteA with no owner window; an empty verb is the default action. The value
-    // ShellExecuteA returns (above 32 on success).
-    virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
-                                  const std::string& parameters, const std::string& directory,
-                                  int showCommand) = 0;
+    // ShellExecuteA with no owner window; an empty verb is the default action. Its value as
+    // a status (StatusOfShellExecute).
+    virtual Status Execute(const std::string& verb, const std::string& file,
+                           const std::string& parameters, const std::string& directory,
+                           int showCommand) = 0;
     // ShellExecuteExA like Execute, keeping the started process; nothing when no process
     // was started.
     virtual std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
                                                   int showCommand) = 0;
-    // Creates a shell-link object; nothing when the object or one of its two interfaces
-    // cannot be had, with the failing HRESULT in `error`.
-    virtual std::unique_ptr<ShellLink> CreateShellLink(long& error) = 0;
+    // A new shell-link object; nothing when the object or one of its two interfaces cannot
+    // be had, with the failing HRESULT as the status.
+    struct CreatedLink {
+        std::unique_ptr<ShellLink> link;
+        Status status;
+    };
+    virtual CreatedLink CreateShellLink() = 0;
 };
 
 }  // namespace tk::platform

@@ -31,16 +31,6 @@ constexpr platform::Guid GuidOf(std::string_view text) {
     return id;
 }
 
-std::string FileNameOf(const std::string& path) {
-    const auto separator = path.find_last_of("\\/:");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const auto separator = path.find_last_of("\\/:");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 constexpr std::uint16_t kWinsockVersion = 0x0101;
 constexpr std::uint32_t kShortPathLimit = 255;
 
@@ -55,7 +45,8 @@ TVoFirewall::TVoFirewall(std::uintptr_t ownerWindow, ProviderServices services)
     RemoveEarlierProviders();
     SetDownloadLimit(0);
     SetUploadLimit(0);
-    appFolder_ = FolderOf(services_.system.ModulePath());
+    const std::string module = services_.system.ModulePath();
+    appFolder_ = module.substr(0, module.size() - FileNameOf(module).size());  // with its "\\"
     pluginPath_ = appFolder_ + std::string(kPluginFolder) + std::string(kPluginFileName);
     DeleteOldPlugins();
     messageWindow_ = services_.windows.Create([](std::uint32_t message, std::uintptr_t,
@@ -183,13 +174,13 @@ std::string TVoFirewall::ShortPathOf(const std::string& path) {
 
 bool TVoFirewall::LaunchHelper(const std::string& file, const std::string& parameters) {
     try {
-        std::intptr_t result =
+        platform::Status result =
             services_.shell.Execute("", file, parameters, "", platform::kShowNormal);
         // Elevation asks a person; a silent run has none to ask and would wait for ever.
         if (result == platform::kAccessDenied && !silent_) {
             result = services_.shell.Execute("runas", file, parameters, "", platform::kShowNormal);
         }
-        return result > 32;
+        return result.ok();
     } catch (...) {
         return false;  // a launch failure is never reported
     }

@@ -24,7 +24,7 @@ const std::string kData = "C:\\Data\\";
 
 class ExtractionTest : public ::testing::Test {
 protected:
-    ExtractionTest() : extractor(files, resources, view, kTestCatalogue, kTestLanguages) {
+    ExtractionTest() : extractor(files, resources, page, kTestCatalogue, kTestLanguages) {
         files.AddDirectoryTree("C:\\Install");
         files.AddDirectoryTree("C:\\Data");
         view.maximum = 24;
@@ -37,6 +37,7 @@ protected:
     fakes::FakeFiles files;
     fakes::FakeResources resources;
     fakes::FakeProgressView view;
+    ProgressPage page{view};
     PayloadExtractor extractor;
 };
 

@@ -60,7 +60,7 @@ protected:
     }
 
     InstallOutcome Run() {
-        InstallSequence sequence(request, Platform(), view, provider);
+        InstallSequence sequence(request, Platform(), page, provider);
         const InstallOutcome outcome = sequence.Run();
         Settle(sequence, outcome);
         return outcome;
@@ -106,6 +106,7 @@ protected:
     fakes::FakeResources resources;
     fakes::FakeSystem system;
     fakes::FakeProgressView view;
+    ProgressPage page{view};
     fakes::FakeSecurity security{files};
     fakes::FakeShell shell{files};
     fakes::FakeRegistry registry;
@@ -404,7 +405,7 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
         files.busyFiles.insert(std::string("C:\\X\\") + name);
     }
     registry.failingWrite = kFailingVendorWrite;
-    InstallSequence sequence(request, Platform(), view, provider);
+    InstallSequence sequence(request, Platform(), page, provider);
     EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
     Settle(sequence, InstallOutcome::Incomplete);
     EXPECT_TRUE(view.runUnticked);
@@ -424,7 +425,7 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
 
 TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
     request.installFolder = "C:\\X\\";
-    shell.createError = static_cast<long>(0x80004005u);  // no shell link object
+    shell.createError = platform::Status(0x80004005u);  // no shell link object
     EXPECT_THROW(Run(), InstallError);
     EXPECT_TRUE(Matching("Registry").empty());
     EXPECT_FALSE(view.completionShown);

@@ -148,7 +148,7 @@ TEST_F(ShortcutsTest, AnUnknownSpecialFolderIsSkipped) {
 }
 
 TEST_F(ShortcutsTest, NoShellLinkObjectStopsTheInstallWithTheError) {
-    shell.createError = static_cast<long>(0x80040154u);  // class not registered
+    shell.createError = platform::Status(0x80040154u);  // class not registered
     try {
         Make();
         FAIL() << "expected an InstallError";

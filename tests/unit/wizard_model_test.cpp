@@ -17,8 +17,8 @@ protected:
         model.FillPlaceholders();
     }
 
-    const ControlState& Next() const { return model.Control(kButton2); }
-    const ControlState& Back() const { return model.Control(kButton3); }
+    const ControlState& Next() const { return model.Control(kNextButton); }
+    const ControlState& Back() const { return model.Control(kBackButton); }
     const std::string& Text(int id) const { return model.Control(id).text; }
 
     // Next from page 0 to the given page, ticking and choosing on the way.
@@ -27,8 +27,8 @@ protected:
             if (state.pageIndex == 1) {
                 model.AcceptClicked(true);
             }
-            if (state.pageIndex == 2 && !model.Control(kRadioButton1).checked &&
-                !model.Control(kRadioButton2).checked) {
+            if (state.pageIndex == 2 && !model.Control(kServerChoice).checked &&
+                !model.Control(kClientChoice).checked) {
                 model.EditionClicked(edition);
             }
             model.ButtonClick(kNextTag);
@@ -45,7 +45,7 @@ TEST_F(WizardModelTest, StartsOnTheWelcomePageWithTheGenericName) {
     EXPECT_EQ(0, state.pageIndex);
     EXPECT_EQ("tidyKiosk Filter v3", state.appName);
     EXPECT_EQ("tidyKiosk Filter v3 Installation", model.Caption());
-    EXPECT_EQ("Version v3", Text(kPanel1));
+    EXPECT_EQ("Version v3", Text(kVersionPanel));
     EXPECT_TRUE(model.Control(TabSheetId(0)).visible);
     for (int page = 1; page < kPageCount; ++page) {
         EXPECT_FALSE(model.Control(TabSheetId(page)).visible) << page;
@@ -53,11 +53,11 @@ TEST_F(WizardModelTest, StartsOnTheWelcomePageWithTheGenericName) {
     EXPECT_FALSE(Back().visible);
     EXPECT_EQ("&Next >", Next().text);
     EXPECT_TRUE(Next().enabled);
-    EXPECT_EQ("Cancel", Text(kButton1));
-    EXPECT_FALSE(model.Control(kCheckBox1).checked);
-    EXPECT_FALSE(model.Control(kRadioButton1).checked);
-    EXPECT_FALSE(model.Control(kRadioButton2).checked);
-    EXPECT_TRUE(model.Control(kCheckBox2).checked);
+    EXPECT_EQ("Cancel", Text(kCancelButton));
+    EXPECT_FALSE(model.Control(kAgreeCheckBox).checked);
+    EXPECT_FALSE(model.Control(kServerChoice).checked);
+    EXPECT_FALSE(model.Control(kClientChoice).checked);
+    EXPECT_TRUE(model.Control(kRunCheckBox).checked);
 }
 
 TEST_F(WizardModelTest, PlaceholdersAreFilledInTheirSixLabels) {
@@ -77,7 +77,7 @@ TEST_F(WizardModelTest, PlaceholdersAreFilledInTheirSixLabels) {
     EXPECT_EQ("tidyKiosk will be installed in the following folder", Text(LabelId(12)));
     // The completion texts keep their own placeholder until the install replaces them whole.
     EXPECT_EQ("%app% is successfully installed. Please click Finish to quit.", Text(LabelId(24)));
-    EXPECT_EQ("Run %app%", Text(kCheckBox2));
+    EXPECT_EQ("Run %app%", Text(kRunCheckBox));
     EXPECT_EQ("Kurulum i\xE7in haz\xFDrlan\xFDyor...", Text(LabelId(23)));
     EXPECT_EQ("License Agreement && Terms and Conditions", Text(LabelId(5)));
 }
@@ -117,7 +117,7 @@ TEST_F(WizardModelTest, EveryPageHasItsButtonStatesAndCaptions) {
         EXPECT_EQ(expected.nextEnabled, Next().enabled);
         EXPECT_EQ(expected.nextCaption, Next().text);
         EXPECT_EQ(expected.page == 5 ? WizardAction::RunInstall : WizardAction::None, action);
-        EXPECT_TRUE(model.Control(kButton1).enabled);
+        EXPECT_TRUE(model.Control(kCancelButton).enabled);
     }
     EXPECT_FALSE(Back().enabled);  // the progress page shows Back, disabled
 }
@@ -151,29 +151,29 @@ TEST_F(WizardModelTest, AgreementMustBeAcceptedOnEveryVisit) {
     model.AcceptClicked(true);
     model.ButtonClick(kBackTag);
     model.ButtonClick(kNextTag);
-    EXPECT_FALSE(model.Control(kCheckBox1).checked);
+    EXPECT_FALSE(model.Control(kAgreeCheckBox).checked);
     EXPECT_FALSE(Next().enabled);
     // Coming back from page 2 clears it too.
     model.AcceptClicked(true);
     model.ButtonClick(kNextTag);
     model.ButtonClick(kBackTag);
-    EXPECT_FALSE(model.Control(kCheckBox1).checked);
+    EXPECT_FALSE(model.Control(kAgreeCheckBox).checked);
 }
 
 TEST_F(WizardModelTest, EditionPageNeedsAChoiceAndKeepsIt) {
     WalkTo(2);
     EXPECT_FALSE(Next().enabled);
-    EXPECT_EQ("tidyKiosk Filter Server v3.3.33 en", Text(kRadioButton1));
-    EXPECT_EQ("tidyKiosk Filter Client v3.3.33 en", Text(kRadioButton2));
+    EXPECT_EQ("tidyKiosk Filter Server v3.3.33 en", Text(kServerChoice));
+    EXPECT_EQ("tidyKiosk Filter Client v3.3.33 en", Text(kClientChoice));
     model.EditionClicked(1);
     EXPECT_TRUE(Next().enabled);
     EXPECT_EQ(install::kClientEdition, state.edition);
     EXPECT_EQ("tidyKiosk Filter Client v3.3.33 en", state.appName);
-    EXPECT_TRUE(model.Control(kRadioButton2).checked);
-    EXPECT_FALSE(model.Control(kRadioButton1).checked);
+    EXPECT_TRUE(model.Control(kClientChoice).checked);
+    EXPECT_FALSE(model.Control(kServerChoice).checked);
     model.ButtonClick(kNextTag);
     model.ButtonClick(kBackTag);
-    EXPECT_TRUE(model.Control(kRadioButton2).checked);
+    EXPECT_TRUE(model.Control(kClientChoice).checked);
     EXPECT_TRUE(Next().enabled);
     model.EditionClicked(0);
     EXPECT_EQ(install::kServerEdition, state.edition);
@@ -182,8 +182,8 @@ TEST_F(WizardModelTest, EditionPageNeedsAChoiceAndKeepsIt) {
 
 TEST_F(WizardModelTest, DefaultFolderComesFromProgramFilesForTheChosenEdition) {
     WalkTo(3, 1);
-    EXPECT_EQ("C:\\Program Files\\tidyKiosk\\Filter Client\\", Text(kEdit1));
-    EXPECT_EQ(Text(kEdit1), state.installFolder);
+    EXPECT_EQ("C:\\Program Files\\tidyKiosk\\Filter Client\\", Text(kFolderEdit));
+    EXPECT_EQ(Text(kFolderEdit), state.installFolder);
 
     WizardState otherState;
     fakes::FakeShell otherShell;
@@ -195,15 +195,15 @@ TEST_F(WizardModelTest, DefaultFolderComesFromProgramFilesForTheChosenEdition) {
     other.ButtonClick(kNextTag);
     other.EditionClicked(0);
     other.ButtonClick(kNextTag);
-    EXPECT_EQ("D:\\Apps\\tidyKiosk\\Filter Server\\", other.Control(kEdit1).text);
+    EXPECT_EQ("D:\\Apps\\tidyKiosk\\Filter Server\\", other.Control(kFolderEdit).text);
 }
 
 TEST_F(WizardModelTest, BrowseAddsTheProductFoldersToTheChosenFolder) {
     WalkTo(3);
     model.BrowseChose("D:\\");
-    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
+    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kFolderEdit));
     model.BrowseChose("E:\\Games");
-    EXPECT_EQ("E:\\Games\\tidyKiosk\\Filter Server\\", Text(kEdit1));
+    EXPECT_EQ("E:\\Games\\tidyKiosk\\Filter Server\\", Text(kFolderEdit));
     model.ButtonClick(kNextTag);
     EXPECT_EQ("E:\\Games\\tidyKiosk\\Filter Server\\", state.installFolder);
     EXPECT_EQ("E:\\Games\\tidyKiosk\\Filter Server\\", Text(LabelId(18)));
@@ -215,10 +215,10 @@ TEST_F(WizardModelTest, BackAndNextKeepTheFolderShown) {
     model.BrowseChose("D:\\");
     model.ButtonClick(kBackTag);
     model.ButtonClick(kNextTag);
-    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
+    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kFolderEdit));
     model.ButtonClick(kNextTag);
     model.ButtonClick(kBackTag);
-    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
+    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kFolderEdit));
 }
 
 TEST_F(WizardModelTest, OnlyAChangeOfEditionAfterBrowseResetsToItsDefault) {
@@ -227,11 +227,11 @@ TEST_F(WizardModelTest, OnlyAChangeOfEditionAfterBrowseResetsToItsDefault) {
     model.ButtonClick(kBackTag);
     model.EditionClicked(0);  // the edition already ticked
     model.ButtonClick(kNextTag);
-    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kEdit1));
+    EXPECT_EQ("D:\\tidyKiosk\\Filter Server\\", Text(kFolderEdit));
     model.ButtonClick(kBackTag);
     model.EditionClicked(1);
     model.ButtonClick(kNextTag);
-    EXPECT_EQ("C:\\Program Files\\tidyKiosk\\Filter Client\\", Text(kEdit1));
+    EXPECT_EQ("C:\\Program Files\\tidyKiosk\\Filter Client\\", Text(kFolderEdit));
 }
 
 TEST_F(WizardModelTest, InstallPageAnnouncesTheAppAndCompletionTurnsToTheLastPage) {
@@ -249,9 +249,9 @@ TEST_F(WizardModelTest, InstallPageAnnouncesTheAppAndCompletionTurnsToTheLastPag
     EXPECT_TRUE(model.Control(TabSheetId(6)).visible);
     EXPECT_FALSE(model.Control(TabSheetId(5)).visible);
     EXPECT_EQ("done text", Text(LabelId(24)));
-    EXPECT_EQ("Run it", Text(kCheckBox2));
+    EXPECT_EQ("Run it", Text(kRunCheckBox));
     EXPECT_FALSE(Back().enabled);
-    EXPECT_FALSE(model.Control(kButton1).enabled);
+    EXPECT_FALSE(model.Control(kCancelButton).enabled);
     EXPECT_TRUE(Next().enabled);
     EXPECT_EQ("&Finish", Next().text);
     EXPECT_EQ(WizardAction::Finish, model.ButtonClick(kNextTag));
@@ -302,7 +302,7 @@ TEST_F(WizardModelTest, FinishStartsNothingWhenUntickedOrSilent) {
 TEST_F(WizardModelTest, ARestartPendingStartsTheRunBoxUnticked) {
     WalkTo(5);
     model.Complete("", "", true);
-    EXPECT_FALSE(model.Control(kCheckBox2).checked);
+    EXPECT_FALSE(model.Control(kRunCheckBox).checked);
     model.Finish();
     EXPECT_TRUE(shell.launches.empty()) << "the old program is not started";
     model.RunClicked(true);
@@ -319,7 +319,7 @@ TEST_F(WizardModelTest, QuitQuestionNamesTheCurrentApp) {
 }
 
 TEST(WizardLayoutTest, LogoSitsAboveTheBannerBottomCentred) {
-    const ControlDef* banner = FindControl(kImage1);
+    const ControlDef* banner = FindControl(kBannerPicture);
     ASSERT_NE(nullptr, banner);
     const Point logo = LogoPosition(*banner, 110, 132);
     EXPECT_EQ(27, logo.left);

@@ -231,8 +231,8 @@ TEST_F(FilesTest, MakeDirectoriesCreatesEveryMissingParent) {
     const std::string deep = folder / "a\\b c\\d\\";
     EXPECT_TRUE(files.MakeDirectories(deep));
     EXPECT_TRUE(files.DirectoryExists(folder / "a\\b c\\d"));
-    EXPECT_EQ(files.MakeDirectory(folder / "a"), 183u);
-    EXPECT_EQ(files.MakeDirectory(folder / "x\\y"), 3u);
+    EXPECT_EQ(files.MakeDirectory(folder / "a"), platform::kAlreadyExists);
+    EXPECT_EQ(files.MakeDirectory(folder / "x\\y"), platform::Status(3));
 }
 
 TEST_F(FilesTest, TheProfileWriteKeepsTheOtherKeys) {
@@ -246,20 +246,16 @@ TEST_F(FilesTest, TheProfileWriteKeepsTheOtherKeys) {
 
 TEST_F(FilesTest, ExtractionWritesRawResourcesAndMakesSubfolders) {
     platform::win32::Win32Resources resources;
-    struct NullView : platform::ProgressView {
-        void ProcessMessages() override {}
-        void SetProgressMax(int) override {}
-        int ProgressMax() override { return 24; }
-        void SetProgressPosition(int) override {}
-        int ProgressPosition() override { return 0; }
-        void SetStatusText(const std::string&) override {}
-        void SetCurrentFileText(const std::string&) override {}
-        void ShowCompletion(const std::string&, const std::string&, bool) override {}
-    } view;
+    struct NullProgress : install::ProgressReporter {
+        void KeepResponsive() override {}
+        void Reached(install::InstallStage) override {}
+        void EntryReached() override {}
+        void CurrentFile(const std::string&) override {}
+    } progress;
     // Resource 901 of this test program is plain text, 902 a zlib stream of "inflated".
     constexpr install::PayloadEntry catalogue[] = {{901, "sub\\dir\\raw.txt"},
                                                    {902, "+packed.txt"}};
-    install::PayloadExtractor extractor(files, resources, view, catalogue);
+    install::PayloadExtractor extractor(files, resources, progress, catalogue);
     const std::string base = folder.Path() + "\\";
     EXPECT_EQ(extractor.ExtractPayload(901, base, base, install::kServerEdition),
               install::ExtractOutcome::Written);

@@ -79,13 +79,14 @@ protected:
 
 TEST_F(RegistryTest, StringsAndDwordsRoundTripUnderTheRedirectedMachineKey) {
     Registry::Key key = 0;
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_ + "\\", key), ERROR_SUCCESS);
+    ASSERT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_ + "\\", key),
+              platform::Status());
     ASSERT_NE(key, 0u);
     const std::string folder = "C:\\Program Files (x86)\\Filter \xC7\xF6z\\";
-    EXPECT_EQ(registry.SetString(key, "Path", folder), ERROR_SUCCESS);
-    EXPECT_EQ(registry.SetString(key, "Empty", ""), ERROR_SUCCESS);
-    EXPECT_EQ(registry.SetDword(key, "EstimatedSize", 15250), ERROR_SUCCESS);
-    EXPECT_EQ(registry.SetDword(key, "Pattern", 0x12345678), ERROR_SUCCESS);
+    EXPECT_EQ(registry.SetString(key, "Path", folder), platform::Status());
+    EXPECT_EQ(registry.SetString(key, "Empty", ""), platform::Status());
+    EXPECT_EQ(registry.SetDword(key, "EstimatedSize", 15250), platform::Status());
+    EXPECT_EQ(registry.SetDword(key, "Pattern", 0x12345678), platform::Status());
     registry.CloseKey(key);
 
     // Read back from the 64-bit view, where the 32-bit writes must have landed.
@@ -107,19 +108,18 @@ TEST_F(RegistryTest, StringsAndDwordsRoundTripUnderTheRedirectedMachineKey) {
 
 TEST_F(RegistryTest, OpenNeverCreatesAndQueryAndDeleteSeeTheValue) {
     Registry::Key key = 1;
-    EXPECT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key),
-              platform::kRegistryNotFound);
+    EXPECT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::kNotFound);
     EXPECT_EQ(key, 0u);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path_));
 
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_ + "\\", key), ERROR_SUCCESS);
+    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::Status());
     registry.CloseKey(key);
-    ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key), ERROR_SUCCESS);
-    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kRegistryNotFound);
-    EXPECT_EQ(registry.SetString(key, "fltsrv", "C:\\X\\fltsrv.exe -h"), ERROR_SUCCESS);
-    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), ERROR_SUCCESS);
-    EXPECT_EQ(registry.DeleteValue(key, "fltsrv"), ERROR_SUCCESS);
-    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kRegistryNotFound);
+    ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::Status());
+    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kNotFound);
+    EXPECT_EQ(registry.SetString(key, "fltsrv", "C:\\X\\fltsrv.exe -h"), platform::Status());
+    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::Status());
+    EXPECT_EQ(registry.DeleteValue(key, "fltsrv"), platform::Status());
+    EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kNotFound);
     registry.CloseKey(key);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, path_, "fltsrv").status, ERROR_FILE_NOT_FOUND);
 }
@@ -128,16 +128,16 @@ TEST_F(RegistryTest, WritesThatTheSystemRefusesAreReportedAsFailures) {
     // A deny access list refuses the full-access open, as the fake refuses a key.
     ASSERT_NO_FATAL_FAILURE(SetKeyAccess("deny", "HKLM", path_));
     Registry::Key key = 0;
-    EXPECT_EQ(registry.OpenKey(RegistryRoot::LocalMachine, path_, key), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_, key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(registry.OpenKey(RegistryRoot::LocalMachine, path_, key), platform::kAccessDenied);
+    EXPECT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_, key), platform::kAccessDenied);
     EXPECT_EQ(key, 0u);
     ASSERT_NO_FATAL_FAILURE(SetKeyAccess("allow", "HKLM", path_));
 
     // A key deleted behind an open handle fails every write made through it.
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_, key), ERROR_SUCCESS);
+    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_, key), platform::Status());
     ASSERT_EQ(::RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
-    EXPECT_NE(registry.SetString(key, "Path", "C:\\X\\"), ERROR_SUCCESS);
-    EXPECT_NE(registry.SetDword(key, "NoModify", 1), ERROR_SUCCESS);
+    EXPECT_NE(registry.SetString(key, "Path", "C:\\X\\"), platform::Status());
+    EXPECT_NE(registry.SetDword(key, "NoModify", 1), platform::Status());
     registry.CloseKey(key);
 }
 

@@ -419,10 +419,10 @@ bool Win32Files::MakeDirectories(const std::string& path) {
     return DirectoryExists(path);
 }
 
-std::uint32_t Win32Files::MakeDirectory(const std::string& path) {
+Status Win32Files::MakeDirectory(const std::string& path) {
     ::SetLastError(0);
     ::CreateDirectoryA(path.c_str(), nullptr);
-    return ::GetLastError();
+    return Status(::GetLastError());
 }
 
 bool Win32Files::RemoveFile(const std::string& path) {

@@ -15,7 +15,7 @@ public:
     bool DirectoryExists(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     bool MakeDirectories(const std::string& path) override;
-    std::uint32_t MakeDirectory(const std::string& path) override;
+    Status MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     ReplaceOutcome ReplaceFileContent(const std::string& path,

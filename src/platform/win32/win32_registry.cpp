@@ -13,42 +13,47 @@ HKEY AsHkey(Registry::Key key) {
     return reinterpret_cast<HKEY>(key);
 }
 
+Status StatusOf(LONG status) {
+    return Status(static_cast<std::uint32_t>(status));
+}
+
 }  // namespace
 
-long Win32Registry::CreateKey(RegistryRoot root, const std::string& path, Key& key) {
+Status Win32Registry::CreateKey(RegistryRoot root, const std::string& path, Key& key) {
     HKEY opened = nullptr;
     const LONG status =
         ::RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_ALL_ACCESS, nullptr, &opened, nullptr);
     key = status == ERROR_SUCCESS ? reinterpret_cast<Key>(opened) : 0;
-    return status;
+    return StatusOf(status);
 }
 
-long Win32Registry::OpenKey(RegistryRoot root, const std::string& path, Key& key) {
+Status Win32Registry::OpenKey(RegistryRoot root, const std::string& path, Key& key) {
     HKEY opened = nullptr;
     const LONG status = ::RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &opened);
     key = status == ERROR_SUCCESS ? reinterpret_cast<Key>(opened) : 0;
-    return status;
+    return StatusOf(status);
 }
 
-long Win32Registry::SetString(Key key, const std::string& name, const std::string& value) {
-    return ::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>(value.size() + 1));
+Status Win32Registry::SetString(Key key, const std::string& name, const std::string& value) {
+    return StatusOf(::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(value.c_str()),
+                                     static_cast<DWORD>(value.size() + 1)));
 }
 
-long Win32Registry::SetDword(Key key, const std::string& name, std::uint32_t value) {
+Status Win32Registry::SetDword(Key key, const std::string& name, std::uint32_t value) {
     const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
                            static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
-    return ::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_DWORD, bytes, sizeof bytes);
+    return StatusOf(::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_DWORD, bytes, sizeof bytes));
 }
 
-long Win32Registry::QueryValue(Key key, const std::string& name) {
-    return ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, nullptr, nullptr, nullptr);
+Status Win32Registry::QueryValue(Key key, const std::string& name) {
+    return StatusOf(
+        ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, nullptr, nullptr, nullptr));
 }
 
-long Win32Registry::DeleteValue(Key key, const std::string& name) {
-    return ::RegDeleteValueA(AsHkey(key), name.c_str());
+Status Win32Registry::DeleteValue(Key key, const std::string& name) {
+    return StatusOf(::RegDeleteValueA(AsHkey(key), name.c_str()));
 }
 
 void Win32Registry::CloseKey(Key key) {

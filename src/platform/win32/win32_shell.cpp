@@ -21,9 +21,13 @@ constexpr IID kIidShellLinkA = {
 constexpr IID kIidPersistFile = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+Status StatusOf(HRESULT result) {
+    return Status(static_cast<std::uint32_t>(result));
+}
+
 class Win32ShellLink final : public ShellLink {
 public:
-    long Init() {
+    HRESULT Init() {
         HRESULT hr = ::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                         kIidShellLinkA, reinterpret_cast<void**>(link_.put()));
         if (FAILED(hr)) {
@@ -31,15 +35,17 @@ public:
         }
         return link_->QueryInterface(kIidPersistFile, reinterpret_cast<void**>(file_.put()));
     }
-    long SetPath(const std::string& target) override { return link_->SetPath(target.c_str()); }
-    long SetWorkingDirectory(const std::string& folder) override {
-        return link_->SetWorkingDirectory(folder.c_str());
+    Status SetPath(const std::string& target) override {
+        return StatusOf(link_->SetPath(target.c_str()));
     }
-    long Save(const std::string& linkPath) override {
+    Status SetWorkingDirectory(const std::string& folder) override {
+        return StatusOf(link_->SetWorkingDirectory(folder.c_str()));
+    }
+    Status Save(const std::string& linkPath) override {
         const int length = ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, nullptr, 0);
         std::vector<wchar_t> wide(length > 0 ? length : 1, L'\0');
         ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), length);
-        return file_->Save(wide.data(), FALSE);
+        return StatusOf(file_->Save(wide.data(), FALSE));
     }
 
 private:
@@ -62,14 +68,14 @@ std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) {
     return std::string(path);
 }
 
-std::intptr_t Win32Shell::Execute(const std::string& verb, const std::string& file,
-                                  const std::string& parameters, const std::string& directory,
-                                  int showCommand) {
+Status Win32Shell::Execute(const std::string& verb, const std::string& file,
+                           const std::string& parameters, const std::string& directory,
+                           int showCommand) {
     const HINSTANCE result =
         ::ShellExecuteA(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                         parameters.empty() ? nullptr : parameters.c_str(),
                         directory.empty() ? nullptr : directory.c_str(), showCommand);
-    return reinterpret_cast<std::intptr_t>(result);
+    return StatusOfShellExecute(reinterpret_cast<std::intptr_t>(result));
 }
 
 namespace {
@@ -105,13 +111,13 @@ std::unique_ptr<StartedProgram> Win32Shell::Start(const std::string& verb, const
     return std::make_unique<Win32StartedProgram>(info.hProcess);
 }
 
-std::unique_ptr<ShellLink> Win32Shell::CreateShellLink(long& error) {
+Shell::CreatedLink Win32Shell::CreateShellLink() {
     auto link = std::make_unique<Win32ShellLink>();
-    error = link->Init();
-    if (FAILED(error)) {
-        return nullptr;
+    const HRESULT result = link->Init();
+    if (FAILED(result)) {
+        return {nullptr, StatusOf(result)};
     }
-    return link;
+    return {std::move(link), Status()};
 }
 
 }  // namespace tk::platform::win32

@@ -6,12 +6,11 @@ namespace tk::platform::win32 {
 class Win32Shell final : public Shell {
 public:
     std::optional<std::string> SpecialFolderPath(int csidl) override;
-    std::intptr_t Execute(const std::string& verb, const std::string& file,
-                          const std::string& parameters, const std::string& directory,
-                          int showCommand) override;
+    Status Execute(const std::string& verb, const std::string& file, const std::string& parameters,
+                   const std::string& directory, int showCommand) override;
     std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
                                           int showCommand) override;
-    std::unique_ptr<ShellLink> CreateShellLink(long& error) override;
+    CreatedLink CreateShellLink() override;
 };
 
 }  // namespace tk::platform::win32

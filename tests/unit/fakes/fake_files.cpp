@@ -60,20 +60,20 @@ bool FakeFiles::MakeDirectories(const std::string& path) {
     return true;
 }
 
-std::uint32_t FakeFiles::MakeDirectory(const std::string& path) {
+platform::Status FakeFiles::MakeDirectory(const std::string& path) {
     Log("MakeDirectory " + path);
     const std::string normal = Normal(path);
     if (directories.count(normal) != 0) {
-        return 183;
+        return platform::kAlreadyExists;
     }
     if (uncreatableFolders.count(normal) != 0) {
-        return 5;
+        return platform::kAccessDenied;
     }
     if (!ParentExists(normal)) {
-        return 3;
+        return platform::Status(3);
     }
     directories.insert(normal);
-    return 0;
+    return {};
 }
 
 bool FakeFiles::RemoveFile(const std::string& path) {

@@ -19,7 +19,7 @@ std::string Lower(std::string text) {
     return text;
 }
 
-constexpr long kInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+constexpr platform::Status kInvalidHandle{6};  // ERROR_INVALID_HANDLE
 
 }  // namespace
 
@@ -62,8 +62,8 @@ void FakeRegistry::SetText(platform::RegistryRoot root, const std::string& path,
     keys_[Name(root, path)][name] = {"REG_SZ", bytes};
 }
 
-long FakeRegistry::Open(const char* verb, platform::RegistryRoot root, const std::string& path,
-                        Key& key, bool create) {
+platform::Status FakeRegistry::Open(const char* verb, platform::RegistryRoot root,
+                                    const std::string& path, Key& key, bool create) {
     const std::string shown = std::string(RootName(root)) + " " + path;
     Record(std::string(verb) + " " + shown);
     key = 0;
@@ -73,26 +73,28 @@ long FakeRegistry::Open(const char* verb, platform::RegistryRoot root, const std
     }
     if (keys_.count(name) == 0) {
         if (!create) {
-            return platform::kRegistryNotFound;
+            return platform::kNotFound;
         }
         keys_[name];
     }
     key = nextHandle_++;
     handles_[key] = {shown, name};
     mostOpenKeys = std::max(mostOpenKeys, ++openKeys);
-    return platform::kRegistrySuccess;
+    return platform::Status();
 }
 
-long FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path, Key& key) {
+platform::Status FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path,
+                                         Key& key) {
     return Open("Create", root, path, key, true);
 }
 
-long FakeRegistry::OpenKey(platform::RegistryRoot root, const std::string& path, Key& key) {
+platform::Status FakeRegistry::OpenKey(platform::RegistryRoot root, const std::string& path,
+                                       Key& key) {
     return Open("Open", root, path, key, false);
 }
 
-long FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
-                         const std::string& shown) {
+platform::Status FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
+                                     const std::string& shown) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
         Record("Set <not an open key> " + name);
@@ -103,16 +105,17 @@ long FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
         return platform::kAccessDenied;
     }
     keys_[handle->second.name][name] = std::move(value);
-    return platform::kRegistrySuccess;
+    return platform::Status();
 }
 
-long FakeRegistry::SetString(Key key, const std::string& name, const std::string& value) {
+platform::Status FakeRegistry::SetString(Key key, const std::string& name,
+                                         const std::string& value) {
     std::vector<std::uint8_t> bytes(value.begin(), value.end());
     bytes.push_back(0);
     return Store(key, name, {"REG_SZ", bytes}, "\"" + value + "\"");
 }
 
-long FakeRegistry::SetDword(Key key, const std::string& name, std::uint32_t value) {
+platform::Status FakeRegistry::SetDword(Key key, const std::string& name, std::uint32_t value) {
     const std::vector<std::uint8_t> bytes = {
         static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
@@ -133,20 +136,20 @@ std::map<std::string, FakeRegistry::StoredValue>* FakeRegistry::LogValueCall(
     return &keys_[handle->second.name];
 }
 
-long FakeRegistry::QueryValue(Key key, const std::string& name) {
+platform::Status FakeRegistry::QueryValue(Key key, const std::string& name) {
     const auto* values = LogValueCall("Query", key, name);
     if (values == nullptr) {
         return kInvalidHandle;
     }
-    return values->count(name) != 0 ? platform::kRegistrySuccess : platform::kRegistryNotFound;
+    return values->count(name) != 0 ? platform::Status() : platform::kNotFound;
 }
 
-long FakeRegistry::DeleteValue(Key key, const std::string& name) {
+platform::Status FakeRegistry::DeleteValue(Key key, const std::string& name) {
     auto* values = LogValueCall("Delete", key, name);
     if (values == nullptr) {
         return kInvalidHandle;
     }
-    return values->erase(name) != 0 ? platform::kRegistrySuccess : platform::kRegistryNotFound;
+    return values->erase(name) != 0 ? platform::Status() : platform::kNotFound;
 }
 
 void FakeRegistry::CloseKey(Key key) {

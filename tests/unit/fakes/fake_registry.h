@@ -41,12 +41,14 @@ public:
     void SetText(platform::RegistryRoot root, const std::string& path, const std::string& name,
                  const std::string& text);
 
-    long CreateKey(platform::RegistryRoot root, const std::string& path, Key& key) override;
-    long OpenKey(platform::RegistryRoot root, const std::string& path, Key& key) override;
-    long SetString(Key key, const std::string& name, const std::string& value) override;
-    long SetDword(Key key, const std::string& name, std::uint32_t value) override;
-    long QueryValue(Key key, const std::string& name) override;
-    long DeleteValue(Key key, const std::string& name) override;
+    platform::Status CreateKey(platform::RegistryRoot root, const std::string& path,
+                               Key& key) override;
+    platform::Status OpenKey(platform::RegistryRoot root, const std::string& path,
+                             Key& key) override;
+    platform::Status SetString(Key key, const std::string& name, const std::string& value) override;
+    platform::Status SetDword(Key key, const std::string& name, std::uint32_t value) override;
+    platform::Status QueryValue(Key key, const std::string& name) override;
+    platform::Status DeleteValue(Key key, const std::string& name) override;
     void CloseKey(Key key) override;
 
 private:
@@ -55,12 +57,13 @@ private:
         std::string shown;  // root and path as passed, for the log
         std::string name;   // Name() of the key
     };
-    long Open(const char* verb, platform::RegistryRoot root, const std::string& path, Key& key,
-              bool create);
+    platform::Status Open(const char* verb, platform::RegistryRoot root, const std::string& path,
+                          Key& key, bool create);
     // Logs "VERB key name"; the values of the key, or null when it is not open.
     std::map<std::string, StoredValue>* LogValueCall(const char* verb, Key key,
                                                      const std::string& name);
-    long Store(Key key, const std::string& name, StoredValue value, const std::string& shown);
+    platform::Status Store(Key key, const std::string& name, StoredValue value,
+                           const std::string& shown);
 
     std::map<std::string, std::map<std::string, StoredValue>> keys_;
     std::map<Key, OpenKeyRecord> handles_;

@@ -5,15 +5,15 @@ namespace tk::fakes {
 class FakeShellLink : public platform::ShellLink {
 public:
     explicit FakeShellLink(FakeShell& shell) : shell_(shell) {}
-    long SetPath(const std::string& target) override {
+    platform::Status SetPath(const std::string& target) override {
         target_ = target;
-        return 0;
+        return {};
     }
-    long SetWorkingDirectory(const std::string& folder) override {
+    platform::Status SetWorkingDirectory(const std::string& folder) override {
         folder_ = folder;
-        return 0;
+        return {};
     }
-    long Save(const std::string& linkPath) override {
+    platform::Status Save(const std::string& linkPath) override {
         if (shell_.log != nullptr) {
             shell_.log->push_back("Save " + linkPath);
         }
@@ -24,7 +24,8 @@ public:
         const std::string text = target_ + "|" + folder_;
         const auto result = shell_.files_->ReplaceFileContent(
             linkPath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        return result == platform::ReplaceResult::Replaced ? 0 : kAccessDeniedHresult;
+        return result == platform::ReplaceResult::Replaced ? platform::Status()
+                                                           : kAccessDeniedHresult;
     }
 
 private:
@@ -41,9 +42,9 @@ std::optional<std::string> FakeShell::SpecialFolderPath(int csidl) {
     return found->second;
 }
 
-std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& file,
-                                 const std::string& parameters, const std::string& directory,
-                                 int showCommand) {
+platform::Status FakeShell::Execute(const std::string& verb, const std::string& file,
+                                    const std::string& parameters, const std::string& directory,
+                                    int showCommand) {
     launches.push_back({verb, file, parameters, directory, showCommand});
     if (log != nullptr) {
         log->push_back("Execute " + verb + "|" + file + "|" + parameters);
@@ -52,11 +53,11 @@ std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& fil
         onLaunch(launches.back());
     }
     if (results.empty()) {
-        return 33;
+        return {};
     }
     const std::intptr_t result = results.front();
     results.pop_front();
-    return result;
+    return platform::StatusOfShellExecute(result);
 }
 
 namespace {
@@ -79,18 +80,18 @@ private:
 std::unique_ptr<platform::StartedProgram> FakeShell::Start(const std::string& verb,
                                                            const std::string& file,
                                                            int showCommand) {
-    if (Execute(verb, file, "", "", showCommand) <= 32) {
+    if (!Execute(verb, file, "", "", showCommand)) {
         return nullptr;
     }
     return std::make_unique<FakeStartedProgram>(*this);
 }
 
-std::unique_ptr<platform::ShellLink> FakeShell::CreateShellLink(long& error) {
-    error = files_ == nullptr ? static_cast<long>(0x80004005u) : createError;
-    if (error != 0) {
-        return nullptr;
+platform::Shell::CreatedLink FakeShell::CreateShellLink() {
+    const platform::Status status = files_ == nullptr ? platform::Status(0x80004005u) : createError;
+    if (!status) {
+        return {nullptr, status};
     }
-    return std::make_unique<FakeShellLink>(*this);
+    return {std::make_unique<FakeShellLink>(*this), status};
 }
 
 }  // namespace tk::fakes

@@ -15,7 +15,7 @@
 
 namespace tk::fakes {
 
-inline constexpr long kAccessDeniedHresult = static_cast<long>(0x80070005u);
+inline constexpr platform::Status kAccessDeniedHresult{0x80070005u};
 
 class FakeShell : public platform::Shell {
 public:
@@ -37,18 +37,19 @@ public:
 
     std::map<int, std::string> specialFolders;  // csidl -> path; missing ones are unknown
     std::vector<Launch> launches;
-    std::deque<std::intptr_t> results;  // answers of the next launches; 33 once they run out
+    std::deque<std::intptr_t> results;  // ShellExecuteA's answers to the next launches; 33 once
+                                        // they run out
     std::function<void(const Launch&)> onLaunch;  // what the started program does
     std::set<std::string> readOnlyFolders;        // a link Save into one of these is refused
-    long createError = 0;                         // nonzero: no shell link object
+    platform::Status createError;                 // a failure: no shell link object
     std::vector<std::string>* log = nullptr;
 
     std::optional<std::string> SpecialFolderPath(int csidl) override;
-    std::intptr_t Execute(const std::string& verb, const std::string& file,
-                          const std::string& parameters, const std::string& directory,
-                          int showCommand) override;
+    platform::Status Execute(const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& directory,
+                             int showCommand) override;
     // Without a FakeFiles there are no shell links (E_FAIL).
-    std::unique_ptr<platform::ShellLink> CreateShellLink(long& error) override;
+    CreatedLink CreateShellLink() override;
     // Records the launch as Execute does; the program "ends" at once unless told otherwise.
     std::unique_ptr<platform::StartedProgram> Start(const std::string& verb,
                                                     const std::string& file,

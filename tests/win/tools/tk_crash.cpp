@@ -17,7 +17,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/crash_guard.h"
+#include "platform/crash_guard.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[2], "error-mode") == 0) {
         ::SetErrorMode(std::strtoul(argv[3], nullptr, 16));
     }
-    tk::app::InstallCrashHandlers(true);
-    tk::app::InstallCrashHandlers(silent);
+    tk::platform::InstallCrashHandlers(true);
+    tk::platform::InstallCrashHandlers(silent);
     if (std::strcmp(argv[2], "throw") == 0) {
         Throw();
     } else if (std::strcmp(argv[2], "fault") == 0) {
@@ -80,5 +80,5 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[2], "error-mode") == 0) {
         std::printf("0x%04X\n", CurrentErrorMode());
     }
-    return tk::app::EndNormally(0);  // not reached for the four ways to fail at once
+    return tk::platform::EndNormally(0);  // not reached for the four ways to fail at once
 }

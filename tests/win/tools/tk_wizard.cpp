@@ -231,16 +231,16 @@ std::wstring AppName(int edition) {
 void CheckButtons(const std::string& page, bool backVisible, bool backEnabled, bool nextEnabled,
                   const std::wstring& nextCaption, bool cancelEnabled) {
     Check(page + ": Back " + (backVisible ? "visible" : "hidden"),
-          Visible(ids::kButton3) == backVisible);
+          Visible(ids::kBackButton) == backVisible);
     if (backVisible) {
         Check(page + ": Back " + (backEnabled ? "enabled" : "disabled"),
-              Enabled(ids::kButton3) == backEnabled);
+              Enabled(ids::kBackButton) == backEnabled);
     }
     Check(page + ": Next " + (nextEnabled ? "enabled" : "disabled"),
-          Enabled(ids::kButton2) == nextEnabled);
-    CheckText(page + ": Next caption", nextCaption, Text(ids::kButton2));
+          Enabled(ids::kNextButton) == nextEnabled);
+    CheckText(page + ": Next caption", nextCaption, Text(ids::kNextButton));
     Check(page + ": Cancel " + (cancelEnabled ? "enabled" : "disabled"),
-          Enabled(ids::kButton1) == cancelEnabled);
+          Enabled(ids::kCancelButton) == cancelEnabled);
 }
 
 bool FindWizard() {
@@ -267,24 +267,24 @@ void CheckGeometry() {
     Check("centred on the screen", std::abs((outer.left + outer.right) - screenWidth) <= 1 &&
                                        std::abs((outer.top + outer.bottom) - screenHeight) <= 1);
     CheckText("window caption", kCaption, Text(wizard));
-    CheckPlace("PageControl1", ids::kPageControl1, -3, -5, 508, 345);
-    CheckPlace("Button3 (Back)", ids::kButton3, 250, 328, 75, 25);
-    CheckPlace("Button2 (Next)", ids::kButton2, 328, 328, 75, 25);
-    CheckPlace("Button1 (Cancel)", ids::kButton1, 416, 328, 75, 25);
-    CheckPlace("Panel1 (version)", ids::kPanel1, 8, 328, 185, 25);
-    CheckPlace("Image1 (banner)", ids::kImage1, 0, 0, 165, 315);
-    CheckPlace("Image2 (logo)", ids::kImage2, 27, 163, 110, 132);
-    CheckText("version panel", L"Version v3", Text(ids::kPanel1));
+    CheckPlace("PageControl1", ids::kPages, -3, -5, 508, 345);
+    CheckPlace("Button3 (Back)", ids::kBackButton, 250, 328, 75, 25);
+    CheckPlace("Button2 (Next)", ids::kNextButton, 328, 328, 75, 25);
+    CheckPlace("Button1 (Cancel)", ids::kCancelButton, 416, 328, 75, 25);
+    CheckPlace("Panel1 (version)", ids::kVersionPanel, 8, 328, 185, 25);
+    CheckPlace("Image1 (banner)", ids::kBannerPicture, 0, 0, 165, 315);
+    CheckPlace("Image2 (logo)", ids::kLogoPicture, 27, 163, 110, 132);
+    CheckText("version panel", L"Version v3", Text(ids::kVersionPanel));
 
     // The logo follows the banner when the window lays itself out again: 20 pixels above
     // its bottom, centred on its width.
-    const HWND banner = Control(ids::kImage1);
+    const HWND banner = Control(ids::kBannerPicture);
     ::SetWindowPos(banner, nullptr, 0, 0, 145, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SendMessageW(wizard, WM_SIZE, SIZE_RESTORED, MAKELPARAM(504, 363));
-    CheckPlace("Image2 (logo) after the banner shrank", ids::kImage2, 17, 148, 110, 132);
+    CheckPlace("Image2 (logo) after the banner shrank", ids::kLogoPicture, 17, 148, 110, 132);
     ::SetWindowPos(banner, nullptr, 0, 0, 165, 315, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::SendMessageW(wizard, WM_SIZE, SIZE_RESTORED, MAKELPARAM(504, 363));
-    CheckPlace("Image2 (logo) back in its place", ids::kImage2, 27, 163, 110, 132);
+    CheckPlace("Image2 (logo) back in its place", ids::kLogoPicture, 27, 163, 110, 132);
 }
 
 void CheckWelcome() {
@@ -310,11 +310,11 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     CheckWelcome();
     Screenshot(shots, 0);
 
-    PostClick(ids::kButton1);
+    PostClick(ids::kCancelButton);
     QuitQuestion(L"tidyKiosk Filter v3", IDNO, "on page 0 (No)");
     Check("No keeps the wizard on page 0", ::IsWindow(wizard) && OnPage(0));
 
-    Click(ids::kButton2);
+    Click(ids::kNextButton);
     Check("Next shows page 1", OnPage(1) && !OnPage(0));
     CheckButtons("page 1", true, true, false, L"&Next >", true);
     CheckText("page 1 title", L"License Agreement", Text(LabelId(3)));
@@ -326,34 +326,34 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
                                 std::istreambuf_iterator<char>());
     Check("Memo1 shows the agreement",
           !agreement.empty() &&
-              Text(ids::kMemo1) == std::wstring(agreement.begin(), agreement.end()));
-    CheckText("CheckBox1 caption", L"I accept the agreement", Text(ids::kCheckBox1));
-    Check("CheckBox1 unticked", !Checked(ids::kCheckBox1));
-    Click(ids::kButton2);
+              Text(ids::kAgreementText) == std::wstring(agreement.begin(), agreement.end()));
+    CheckText("CheckBox1 caption", L"I accept the agreement", Text(ids::kAgreeCheckBox));
+    Check("CheckBox1 unticked", !Checked(ids::kAgreeCheckBox));
+    Click(ids::kNextButton);
     Check("a click on the disabled Next changes nothing", OnPage(1));
-    Click(ids::kCheckBox1);
-    Check("ticking the agreement enables Next", Enabled(ids::kButton2));
+    Click(ids::kAgreeCheckBox);
+    Check("ticking the agreement enables Next", Enabled(ids::kNextButton));
     Screenshot(shots, 1);
-    Click(ids::kButton3);
-    Check("Back returns to page 0", OnPage(0) && !Visible(ids::kButton3));
-    Click(ids::kButton2);
+    Click(ids::kBackButton);
+    Check("Back returns to page 0", OnPage(0) && !Visible(ids::kBackButton));
+    Click(ids::kNextButton);
     Check("coming back to page 1 clears the tick",
-          !Checked(ids::kCheckBox1) && !Enabled(ids::kButton2));
-    Click(ids::kCheckBox1);
-    Click(ids::kButton2);
+          !Checked(ids::kAgreeCheckBox) && !Enabled(ids::kNextButton));
+    Click(ids::kAgreeCheckBox);
+    Click(ids::kNextButton);
 
     Check("page 2 shows", OnPage(2));
     CheckButtons("page 2", true, true, false, L"&Next >", true);
     CheckText("page 2 title", L"Select the Application", Text(LabelId(6)));
-    CheckText("RadioButton1 caption", AppName(0), Text(ids::kRadioButton1));
-    CheckText("RadioButton2 caption", AppName(1), Text(ids::kRadioButton2));
+    CheckText("RadioButton1 caption", AppName(0), Text(ids::kServerChoice));
+    CheckText("RadioButton2 caption", AppName(1), Text(ids::kClientChoice));
     CheckText("Label9", L"This will be installed in the Server (Cashier) computer",
               Text(LabelId(9)));
     CheckText("Label11", L"This will be installed in Client computer", Text(LabelId(11)));
-    Click(edition == 0 ? ids::kRadioButton1 : ids::kRadioButton2);
-    Check("choosing an edition enables Next", Enabled(ids::kButton2));
+    Click(edition == 0 ? ids::kServerChoice : ids::kClientChoice);
+    Check("choosing an edition enables Next", Enabled(ids::kNextButton));
     Screenshot(shots, 2);
-    Click(ids::kButton2);
+    Click(ids::kNextButton);
 
     const std::wstring folder = std::wstring(L"C:\\Program Files (x86)\\tidyKiosk\\") +
                                 (edition == 0 ? L"Filter Server\\" : L"Filter Client\\");
@@ -361,21 +361,22 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     CheckButtons("page 3", true, true, true, L"&Next >", true);
     CheckText("page 3 subtitle", L"tidyKiosk will be installed in the following folder",
               Text(LabelId(12)));
-    CheckText("Edit1 holds the default folder", folder, Text(ids::kEdit1));
-    Check("Edit1 is read-only", (::GetWindowLongW(Control(ids::kEdit1), GWL_STYLE) & ES_READONLY));
-    PostClick(ids::kButton4);
+    CheckText("Edit1 holds the default folder", folder, Text(ids::kFolderEdit));
+    Check("Edit1 is read-only",
+          (::GetWindowLongW(Control(ids::kFolderEdit), GWL_STYLE) & ES_READONLY));
+    PostClick(ids::kBrowseButton);
     HWND browse = nullptr;
     WaitUntil([&] { return (browse = OwnedDialog()) != nullptr; });
     Check("Browse opens the folder dialog", browse != nullptr);
     if (browse != nullptr) {
         AnswerDialog(browse, IDCANCEL);
     }
-    CheckText("cancelling the folder dialog keeps the folder", folder, Text(ids::kEdit1));
+    CheckText("cancelling the folder dialog keeps the folder", folder, Text(ids::kFolderEdit));
     Screenshot(shots, 3);
-    Click(ids::kButton3);
-    Click(ids::kButton2);
-    CheckText("Back and Next keep the folder", folder, Text(ids::kEdit1));
-    Click(ids::kButton2);
+    Click(ids::kBackButton);
+    Click(ids::kNextButton);
+    CheckText("Back and Next keep the folder", folder, Text(ids::kFolderEdit));
+    Click(ids::kNextButton);
 
     Check("page 4 shows", OnPage(4));
     CheckButtons("page 4", true, true, true, L"&Install", true);
@@ -385,7 +386,7 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     Screenshot(shots, 4);
 
     // The quit question, asked right as the install starts, holds it on the progress page.
-    PostClick(ids::kButton2);
+    PostClick(ids::kNextButton);
     ::PostMessageW(wizard, WM_CLOSE, 0, 0);
     const HWND box = WaitForDialog(kCaption);
     Check("closing during the install asks the quit question", box != nullptr);
@@ -393,7 +394,7 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     CheckButtons("page 5", true, false, false, L"&Install", true);
     CheckText("Label22", AppName(edition) + L" is installing. Please wait...", Text(LabelId(22)));
     CheckText("status line", L"Kurulum i\u00e7in haz\u0131rlan\u0131yor...", Text(LabelId(23)));
-    CheckText("file line", L"...", Text(ids::kEdit2));
+    CheckText("file line", L"...", Text(ids::kCurrentFileLine));
     if (box != nullptr) {
         ::SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Screenshot(shots, 5);
@@ -408,7 +409,7 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     bool sawPleaseWait = false;
     const DWORD start = ::GetTickCount();
     while (!sawPleaseWait && !OnPage(6) && ::GetTickCount() - start < 60000) {
-        sawPleaseWait = Text(ids::kEdit2) == L"Please wait...";
+        sawPleaseWait = Text(ids::kCurrentFileLine) == L"Please wait...";
     }
     Check("the file line said \"Please wait...\" after the files", sawPleaseWait);
 
@@ -419,14 +420,14 @@ int Walk(int edition, bool run, const std::string& shots, const std::string& agr
     CheckText("Label24",
               AppName(edition) + L" is successfully installed. Please click Finish to quit.",
               Text(LabelId(24)));
-    CheckText("CheckBox2 caption", L"Run " + AppName(edition), Text(ids::kCheckBox2));
-    Check("CheckBox2 ticked by default", Checked(ids::kCheckBox2));
+    CheckText("CheckBox2 caption", L"Run " + AppName(edition), Text(ids::kRunCheckBox));
+    Check("CheckBox2 ticked by default", Checked(ids::kRunCheckBox));
     if (!run) {
-        Click(ids::kCheckBox2);
-        Check("CheckBox2 unticked", !Checked(ids::kCheckBox2));
+        Click(ids::kRunCheckBox);
+        Check("CheckBox2 unticked", !Checked(ids::kRunCheckBox));
     }
     Screenshot(shots, 6);
-    PostClick(ids::kButton2);
+    PostClick(ids::kNextButton);
     Check("Finish ends the wizard", WaitUntil([] { return !::IsWindow(wizard); }));
     return failures == 0 ? 0 : 1;
 }
@@ -447,14 +448,16 @@ int Keys() {
     if (!FindWizard()) {
         return 1;
     }
-    WaitUntil([] { return FocusOf() == Control(ids::kButton2); }, 5000);
-    Check("Next has the focus at start", FocusOf() == Control(ids::kButton2));
+    WaitUntil([] { return FocusOf() == Control(ids::kNextButton); }, 5000);
+    Check("Next has the focus at start", FocusOf() == Control(ids::kNextButton));
     Key(WM_KEYDOWN, VK_RETURN);
     Check("Enter presses Next", WaitUntil([] { return OnPage(1); }, 5000));
     Key(WM_KEYDOWN, VK_RETURN);
     Check("Enter does nothing while Next is disabled", OnPage(1));
-    Check("with Next disabled the focus goes to the agreement", FocusOf() == Control(ids::kMemo1));
-    const int tabOrder[] = {ids::kCheckBox1, ids::kButton3, ids::kButton1, ids::kMemo1};
+    Check("with Next disabled the focus goes to the agreement",
+          FocusOf() == Control(ids::kAgreementText));
+    const int tabOrder[] = {ids::kAgreeCheckBox, ids::kBackButton, ids::kCancelButton,
+                            ids::kAgreementText};
     for (const int id : tabOrder) {
         Key(WM_KEYDOWN, VK_TAB);
         Check("Tab moves on in reading order to control " + std::to_string(id),
@@ -463,20 +466,21 @@ int Keys() {
     Key(WM_KEYDOWN, VK_TAB);
     Key(WM_KEYDOWN, VK_SPACE);
     Key(WM_KEYUP, VK_SPACE);
-    Check("Space ticks the agreement", WaitUntil([] { return Checked(ids::kCheckBox1); }, 3000));
+    Check("Space ticks the agreement",
+          WaitUntil([] { return Checked(ids::kAgreeCheckBox); }, 3000));
     Key(WM_SYSCHAR, 'n', 1 << 29);
     Check("Alt+N presses Next", WaitUntil([] { return OnPage(2); }, 5000));
     // Windows ticks an automatic radio button that gets the focus: the page must not hand
     // the focus to one, or it would choose an edition for the user.
     Check("on page 2 the focus is on no edition button",
-          FocusOf() != Control(ids::kRadioButton1) && FocusOf() != Control(ids::kRadioButton2));
+          FocusOf() != Control(ids::kServerChoice) && FocusOf() != Control(ids::kClientChoice));
     Check("on page 2 no edition is chosen and Next waits",
-          !Checked(ids::kRadioButton1) && !Checked(ids::kRadioButton2) &&
-              !::IsWindowEnabled(Control(ids::kButton2)));
+          !Checked(ids::kServerChoice) && !Checked(ids::kClientChoice) &&
+              !::IsWindowEnabled(Control(ids::kNextButton)));
     Key(WM_KEYDOWN, VK_ESCAPE);
     QuitQuestion(L"tidyKiosk Filter v3", IDNO, "after Esc (No)");
     Check("the wizard stays on page 2", OnPage(2));
-    PostClick(ids::kButton1);
+    PostClick(ids::kCancelButton);
     QuitQuestion(L"tidyKiosk Filter v3", IDYES, "after Cancel (Yes)");
     Check("Yes ends the wizard", WaitUntil([] { return !::IsWindow(wizard); }));
     return failures == 0 ? 0 : 1;
@@ -486,13 +490,13 @@ int CloseOnComplete(int edition) {
     if (!FindWizard()) {
         return 1;
     }
-    Click(ids::kButton2);
-    Click(ids::kCheckBox1);
-    Click(ids::kButton2);
-    Click(edition == 0 ? ids::kRadioButton1 : ids::kRadioButton2);
-    Click(ids::kButton2);
-    Click(ids::kButton2);
-    PostClick(ids::kButton2);
+    Click(ids::kNextButton);
+    Click(ids::kAgreeCheckBox);
+    Click(ids::kNextButton);
+    Click(edition == 0 ? ids::kServerChoice : ids::kClientChoice);
+    Click(ids::kNextButton);
+    Click(ids::kNextButton);
+    PostClick(ids::kNextButton);
     Check("the install ends on page 6", WaitUntil([] { return OnPage(6); }, 60000));
     ::PostMessageW(wizard, WM_CLOSE, 0, 0);
     QuitQuestion(AppName(edition), IDNO, "on page 6 (No)");

@@ -1,8 +1,8 @@
-#include "app/console.h"
+#include "platform/console.h"
 
 #include <windows.h>
 
-namespace tk::app {
+namespace tk::platform {
 
 void WriteToParentConsole(std::string_view text) {
     HANDLE output = ::GetStdHandle(STD_ERROR_HANDLE);
@@ -26,4 +26,4 @@ void WriteToParentConsole(std::string_view text) {
     }
 }
 
-}  // namespace tk::app
+}  // namespace tk::platform

@@ -3,7 +3,10 @@
 // took, a fault such as an access violation, abort()), it ends with the one exit status
 // that says so, never with a status that could read as a result of the install. In silent
 // mode nothing shows a window: one line goes to the parent console instead.
-namespace tk::app {
+namespace tk::platform {
+
+// The exit status of an unexpected end (the setup program's "failed unexpectedly").
+inline constexpr int kUnexpectedEndStatus = 6;
 
 // Installs the handlers for the rest of the process. Call it first with `silent` true
 // (nothing is known yet, so nothing may be shown), and again once the mode is known.
@@ -22,4 +25,4 @@ int EndNormally(int status);
 // the console (silent) or a message box (wizard). `detail` says what happened.
 [[noreturn]] void EndUnexpectedly(const char* detail);
 
-}  // namespace tk::app
+}  // namespace tk::platform

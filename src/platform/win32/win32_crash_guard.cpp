@@ -1,4 +1,4 @@
-#include "app/crash_guard.h"
+#include "platform/crash_guard.h"
 
 #include <windows.h>
 
@@ -7,10 +7,9 @@
 #include <exception>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/exit_status.h"
+#include "platform/console.h"
 
-namespace tk::app {
+namespace tk::platform {
 namespace {
 
 constexpr std::string_view kUnexpectedEnd = "The setup program failed unexpectedly";
@@ -68,7 +67,7 @@ private:
 }
 
 [[noreturn]] void TerminateUnexpectedly() {
-    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(ExitStatus::FailedUnexpectedly));
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(kUnexpectedEndStatus));
     WaitForTheEnd();  // TerminateProcess does not return for the own process
 }
 
@@ -150,4 +149,4 @@ void EndUnexpectedly(const char* detail) {
     TerminateUnexpectedly();
 }
 
-}  // namespace tk::app
+}  // namespace tk::platform

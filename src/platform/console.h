@@ -3,9 +3,9 @@
 // what went wrong.
 #include <string_view>
 
-namespace tk::app {
+namespace tk::platform {
 
 // Writes the text to the parent process's console, when there is one; nothing otherwise.
 void WriteToParentConsole(std::string_view text);
 
-}  // namespace tk::app
+}  // namespace tk::platform

@@ -1,0 +1,44 @@
+#pragma once
+// The silent run: a window that is never shown, an install nobody waits on, and lines on
+// the parent's console for what did not go as asked.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "install/install_sequence.h"
+#include "install/progress.h"
+#include "platform/progress_view.h"
+
+namespace tk::app {
+
+class SilentRunner final : public install::ProgressReporter {
+public:
+    // How long the hidden window's queue is left between two looks at it.
+    static constexpr DWORD kPumpMilliseconds = 10;
+
+    // `window` pumps the hidden window's messages.
+    explicit SilentRunner(platform::ProgressView& window) : window_(window) {}
+
+    // A silent install shows nothing and stops for nobody: a close request (from taskkill,
+    // or a deployment tool that timed out) or the end of the session waits for the install,
+    // which then ends the program with its own status.
+    static constexpr bool RefusesToClose() { return true; }
+
+    // install::ProgressReporter: nothing is shown, the queue only kept moving.
+    void KeepResponsive() override;
+    void Reached(install::InstallStage) override { KeepResponsive(); }
+    void EntryReached() override { KeepResponsive(); }
+    void CurrentFile(const std::string&) override {}
+
+    // An error that stopped a step, as one console line.
+    static void ReportError(const std::string& message);
+    // What the install left unfinished, one console line each.
+    static void ReportUnfinished(const install::InstallReport& report);
+
+private:
+    platform::ProgressView& window_;
+    std::optional<DWORD> lastPump_;  // GetTickCount of the last look at the queue
+};
+
+}  // namespace tk::app
