@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Makes a payload folder of about 5 MB from a folder of stand-in payloads, for
-scripts/benchmark.sh (TK_BENCH_PAYLOAD=large).
+"""Makes a payload folder of about 5 MB, or of about BYTES, from a folder of stand-in
+payloads, for scripts/benchmark.sh (TK_BENCH_PAYLOAD=large, TK_BENCH_SCALING=1).
 
-    bench/large_payload.py STAND_IN_FOLDER NEW_FOLDER
+    bench/large_payload.py STAND_IN_FOLDER NEW_FOLDER [BYTES]
 
 Every file is copied; the programs and libraries get program-like bytes appended (runs,
 name tables, low-entropy code-like bytes; zlib packs them about 2.7 to 1). Appended bytes
 are ignored by the loader, so each program still starts and does what its stand-in does.
+With BYTES every file's share of the growth is scaled so that the folder holds about that.
 """
 import shutil
 import sys
@@ -44,12 +45,18 @@ def program_like(size, seed):
 
 def main():
     source, target = Path(sys.argv[1]), Path(sys.argv[2])
+    scale = 1.0
+    if len(sys.argv) > 3:
+        base = sum(f.stat().st_size for f in source.rglob("*") if f.is_file())
+        scale = (int(sys.argv[3]) - base) / sum(GROWTH.values())
+        if scale < 0:
+            sys.exit(f"large_payload: the stand-ins alone hold {base} bytes")
     if target.exists():
         shutil.rmtree(target)
     shutil.copytree(source, target)
     for seed, (name, size) in enumerate(sorted(GROWTH.items()), start=1):
         with open(target / name, "ab") as file:
-            file.write(program_like(size, seed))
+            file.write(program_like(round(size * scale), seed))
     total = sum(f.stat().st_size for f in target.rglob("*") if f.is_file())
     print(f"{target}: {total} bytes")
 

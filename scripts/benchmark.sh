@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Benchmarks on one warm Wine prefix (results: docs/benchmarks.md):
-#  1. a silent Server install as a whole process, against an NSIS 3 installer that does
-#     the same work from the same payload folder (bench/peer.nsi) and a trivial program,
-#     the three in turn within each round, each install into a new folder;
-#  2. the wizard's first paint, ours and the peer's, and the peak memory of a silent
-#     install (bench/bench_probe.cpp);
+#  1. a silent Server install as a whole process, against two NSIS 3 installers that do
+#     the same work from the same payload folder, the typical one with a Modern UI wizard
+#     and a plug-in (bench/peer.nsi) and a lean one with neither (bench/peer-lean.nsi), and
+#     a trivial program, the four in turn within each round, each install into a new folder;
+#  2. the wizard's first paint, ours and the typical peer's, and the peak memory of a
+#     silent install (bench/bench_probe.cpp);
 #  3. where the time of a silent install goes: the profile build (preset profile or
 #     profile64, TK_PROFILE=ON);
 #  4. the installer's inflation against plain zlib uncompress on the same stream;
@@ -22,9 +23,17 @@
 #                          grown to about 5 MB (bench/large_payload.py), or a folder with
 #                          the fifteen files at their catalogue paths
 #   TK_BENCH_PAINT_ROUNDS, TK_BENCH_MEMORY_ROUNDS, TK_BENCH_PROFILE_ROUNDS (9, 5, 9)
+#   TK_BENCH_SCALING=1     instead of the above, a table by payload size: the stand-ins
+#                          grown to about 0.5, 5 and 50 MB, and for each the silent
+#                          install's time above the trivial program and its peak private
+#                          memory, ours and the lean peer's (the trivial program once a
+#                          round, then the six installs in turn; after each install its
+#                          files are synced and removed, untimed)
 set -euo pipefail
 . "$(dirname "$0")/tmpdir.sh"
 cd "$(dirname "$0")/.."
+scaling=${TK_BENCH_SCALING:-}
+scaling_sizes="500000 5000000 50000000"
 runs=${1:-21}
 paint_runs=${TK_BENCH_PAINT_ROUNDS:-9}
 memory_runs=${TK_BENCH_MEMORY_ROUNDS:-5}
@@ -72,31 +81,53 @@ build_variant() {  # build_variant PRESET FOLDER "TARGET..." [CMAKE_OPTION...]
 base=$PWD/build/bench
 mkdir -p "$base"
 standins=$base/$arch-standins
-case $payload_choice in
-    standins) payload_dir= variant=$standins ;;
-    large)
-        variant=$base/$arch-large
-        build_variant "$preset" "$standins/product" tk_payloads
-        payload_dir=$variant/payload
-        # Made again only when its sources changed, so the builds that pack it stay current.
-        if [ ! -f "$payload_dir/fltsrv.exe" ] || [ -n "$(find bench/large_payload.py \
-            "$standins/product/payload" -newer "$payload_dir/fltsrv.exe" -print -quit)" ]; then
-            python3 bench/large_payload.py "$standins/product/payload" "$payload_dir" >/dev/null
-        fi
-        ;;
-    *) payload_dir=$(cd "$payload_choice" && pwd) variant=$base/$arch-$(basename "$payload_dir") ;;
-esac
-product=$variant/product
-build_variant "$preset" "$product" "tidykiosk_filter_v3 inflate_bench bench_noop bench_probe" \
-    -DTK_PAYLOAD_DIR="$payload_dir"
-build_variant "$profile_preset" "$variant/profile" tidykiosk_filter_v3 -DTK_PAYLOAD_DIR="$payload_dir"
-payload=${payload_dir:-$product/payload}
-
-# The peer, from the same payload folder.
-mkdir -p "$variant/peer"
-bash bench/peer-files.sh "$payload" >"$variant/peer/files.nsh"
-makensis -V1 -DTARGET="$nsis_target" -DFILES="$variant/peer/files.nsh" -DPAYLOAD="$payload" \
-    -DOUTFILE="$variant/peer/peer.exe" bench/peer.nsi
+grown_payload() {  # grown_payload FOLDER [BYTES]: the stand-ins grown (bench/large_payload.py)
+    build_variant "$preset" "$standins/product" tk_payloads
+    # Made again only when its sources changed, so the builds that pack it stay current.
+    if [ ! -f "$1/fltsrv.exe" ] || [ -n "$(find bench/large_payload.py \
+        "$standins/product/payload" -newer "$1/fltsrv.exe" -print -quit)" ]; then
+        python3 bench/large_payload.py "$standins/product/payload" "$@" >/dev/null
+    fi
+}
+build_peers() {  # build_peers PAYLOAD FOLDER NAME...: bench/NAME.nsi from that payload
+    local payload=$1 folder=$2 name
+    shift 2
+    mkdir -p "$folder"
+    bash bench/peer-files.sh "$payload" >"$folder/files.nsh"
+    for name in "$@"; do
+        makensis -V1 -DTARGET="$nsis_target" -DFILES="$folder/files.nsh" -DPAYLOAD="$payload" \
+            -DOUTFILE="$folder/$name.exe" "bench/$name.nsi"
+    done
+}
+if [ -n "$scaling" ]; then
+    # One folder per size, each with its payload, its build and the lean peer.
+    for bytes in $scaling_sizes; do
+        grown_payload "$base/$arch-scaling-$bytes/payload" "$bytes"
+        build_variant "$preset" "$base/$arch-scaling-$bytes/product" \
+            "tidykiosk_filter_v3 bench_noop bench_probe" \
+            -DTK_PAYLOAD_DIR="$base/$arch-scaling-$bytes/payload"
+        build_peers "$base/$arch-scaling-$bytes/payload" "$base/$arch-scaling-$bytes/peer" peer-lean
+    done
+    variant=$base/$arch-scaling-${scaling_sizes%% *}
+    product=$variant/product
+else
+    case $payload_choice in
+        standins) payload_dir='' variant=$standins ;;
+        large)
+            variant=$base/$arch-large
+            payload_dir=$variant/payload
+            grown_payload "$payload_dir"
+            ;;
+        *) payload_dir=$(cd "$payload_choice" && pwd) variant=$base/$arch-$(basename "$payload_dir") ;;
+    esac
+    product=$variant/product
+    build_variant "$preset" "$product" "tidykiosk_filter_v3 inflate_bench bench_noop bench_probe" \
+        -DTK_PAYLOAD_DIR="$payload_dir"
+    build_variant "$profile_preset" "$variant/profile" tidykiosk_filter_v3 -DTK_PAYLOAD_DIR="$payload_dir"
+    payload=${payload_dir:-$product/payload}
+    # The peers, from the same payload folder.
+    build_peers "$payload" "$variant/peer" peer peer-lean
+fi
 
 . scripts/wine-lib.sh
 root=$base/wine-$arch
@@ -104,37 +135,60 @@ tk_wine_setup "$root" >/dev/null || exit 1
 trap 'tk_wine_teardown "$root"' EXIT
 tk_wine_fresh_prefix "$root" bench
 setup=$WINEPREFIX/drive_c/setup
-mkdir -p "$setup/profile"
-cp "$product"/{tidykiosk_filter_v3,bench_noop,bench_probe}.exe "$variant/peer/peer.exe" "$setup/"
-cp "$variant/profile/tidykiosk_filter_v3.exe" "$setup/profile/"
+mkdir -p "$setup"
+cp "$product"/{bench_noop,bench_probe}.exe "$setup/"
+if [ -n "$scaling" ]; then
+    for bytes in $scaling_sizes; do
+        mkdir -p "$setup/s$bytes"
+        cp "$base/$arch-scaling-$bytes"/{product/tidykiosk_filter_v3,peer/peer-lean}.exe \
+            "$setup/s$bytes/"
+    done
+else
+    mkdir -p "$setup/profile"
+    cp "$product/tidykiosk_filter_v3.exe" "$variant"/peer/{peer,peer-lean}.exe "$setup/"
+    cp "$variant/profile/tidykiosk_filter_v3.exe" "$setup/profile/"
+fi
 
-ours() { wine 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 "$1"; }
-peer() { wine 'C:\setup\peer.exe' /S "/D=$1"; }
+# The installs run from the folder in "at": C:\setup, or with TK_BENCH_SCALING one size's.
+at='C:\setup'
+ours() { wine "$at\\tidykiosk_filter_v3.exe" -silent 0 "$1"; }
+typical() { wine "$at\\peer.exe" /S "/D=$1"; }
+lean() { wine "$at\\peer-lean.exe" /S "/D=$1"; }
 noop() { wine 'C:\setup\bench_noop.exe'; }
 quietly() { "$@" </dev/null >/dev/null 2>&1; }
 
-# --- The peer does the same work: the same files, registry values and shortcuts --------
+# --- The peers do the same work: the same files, registry values and shortcuts -------
 desktop_link="$WINEPREFIX/drive_c/users/Public/Desktop/tidyKiosk Filter Server.lnk"
 menu_link="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/tidyKiosk/tidyKiosk Filter Server.lnk"
 settings="$WINEPREFIX/drive_c/ProgramData/tidyKiosk/FServer/datax/data.ini"
+registry_keys=('HKCU\Software\VornSoft\FltLogServer' 'HKLM\Software\VornSoft\FltLogServer'
+    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\tidyKiosk Filter Server')
+run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 registry_state() {
     local key
-    for key in 'HKCU\Software\VornSoft\FltLogServer' 'HKLM\Software\VornSoft\FltLogServer' \
-        'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\tidyKiosk Filter Server'; do
+    for key in "${registry_keys[@]}"; do
         wine reg query "$key" </dev/null 2>/dev/null | tr -d '\r' | sort
     done
-    wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v fltsrv </dev/null \
-        2>/dev/null | tr -d '\r'
+    wine reg query "$run_key" /v fltsrv </dev/null 2>/dev/null | tr -d '\r'
+}
+# Before each install, so that a value an install does not write is missing, not left over.
+registry_clear() {
+    local key
+    for key in "${registry_keys[@]}"; do
+        quietly wine reg delete "$key" /f || true
+    done
+    quietly wine reg delete "$run_key" /v fltsrv /f || true
 }
 # The stand-in programs log their starts (resources/standins); real payloads do not.
 standin_log=
-[ "$payload_choice" = standins ] || [ "$payload_choice" = large ] &&
+[ "$payload_choice" = standins ] || [ "$payload_choice" = large ] || [ -n "$scaling" ] &&
     standin_log="$(tk_wine_temp_dir)/tidykiosk-standin.log"
 helper_starts() { cat "$standin_log" 2>/dev/null | tr -d '\r' | grep -c '^_fltw.exe.*IY$' || true; }
 check_install() {  # check_install NAME COMMAND...: one install, then what it left
     local name=$1 before
     shift
     rm -f "$desktop_link" "$menu_link" "$settings"
+    registry_clear
     before=$(helper_starts)
     quietly "$@" 'C:\check\same' || { echo "benchmark: the $name install failed" >&2; exit 1; }
     [ -f "$desktop_link" ] && [ -f "$menu_link" ] && grep -q '^Lang=english.lng' "$settings" ||
@@ -148,24 +202,40 @@ check_install() {  # check_install NAME COMMAND...: one install, then what it le
             { echo "benchmark: the $name install did not start the helper" >&2; exit 1; }
     fi
     registry_state >"$variant/$name.registry"
+    rm -rf "$variant/$name.files"
     cp -r "$WINEPREFIX/drive_c/check/same" "$variant/$name.files"
     rm -rf "$WINEPREFIX/drive_c/check/same"
 }
-rm -rf "$variant"/{ours,peer}.{files,registry}
-check_install ours ours
-check_install peer peer
-diff -r "$variant/ours.files" "$variant/peer.files" >&2 &&
-    diff "$variant/ours.registry" "$variant/peer.registry" >&2 ||
-    { echo "benchmark: the peer does not do the same work as ours (above)" >&2; exit 1; }
-[ "$(grep -c REG_ "$variant/ours.registry")" -eq 24 ] ||
-    { echo "benchmark: expected 24 registry values" >&2; exit 1; }
+check_same_work() {  # check_same_work PEER...: ours, then each peer, into the same folder
+    local name
+    check_install ours ours
+    [ "$(grep -c REG_ "$variant/ours.registry")" -eq 24 ] ||
+        { echo "benchmark: expected 24 registry values" >&2; exit 1; }
+    for name in "$@"; do
+        check_install "$name" "$name"
+        diff -r "$variant/ours.files" "$variant/$name.files" >&2 &&
+            diff "$variant/ours.registry" "$variant/$name.registry" >&2 ||
+            { echo "benchmark: the $name peer does not do the same work as ours (above)" >&2
+              exit 1; }
+    done
+}
+if [ -n "$scaling" ]; then
+    for bytes in $scaling_sizes; do
+        variant=$base/$arch-scaling-$bytes at="C:\\setup\\s$bytes"
+        check_same_work lean
+    done
+else
+    check_same_work typical lean
+fi
 
 # --- Statistics -----------------------------------------------------------------------
-# stats: one number a line in; "median q1 q3 min max" out (quartiles interpolated).
+# stats [DECIMALS]: one number a line in; "median q1 q3 min max" out (quartiles
+# interpolated), with one decimal unless told.
 stats() {
-    sort -n | awk '{ v[NR] = $1 }
+    sort -n | awk -v d="${1:-1}" '{ v[NR] = $1 }
         function q(p,   h, l) { h = (NR - 1) * p + 1; l = int(h); return v[l] + (h - l) * (v[l + 1] - v[l]) }
-        END { v[NR + 1] = v[NR]; printf "%.1f %.1f %.1f %.1f %.1f\n", q(0.5), q(0.25), q(0.75), v[1], v[NR] }'
+        END { v[NR + 1] = v[NR]; f = "%." d "f"
+              printf f " " f " " f " " f " " f "\n", q(0.5), q(0.25), q(0.75), v[1], v[NR] }'
 }
 row() {  # row LABEL VALUES...
     local label=$1
@@ -181,56 +251,21 @@ time_ms() {  # time_ms COMMAND...: wall time of one run in milliseconds; the run
     quietly "$@" || { echo "benchmark: failed: $*" >&2; return 1; }
     ms_since "$start"
 }
+load() { echo "load average $(cut -d' ' -f1-3 /proc/loadavg)"; }
 bits=$([ "$arch" = x86 ] && echo 32 || echo 64)
-echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)," \
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores" \
+    "($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)), $(load)," \
     "$(wine --version 2>/dev/null)"
-echo "arch $arch: our program and the NSIS peer ($nsis_target stub) are both $bits-bit;" \
-    "payload $(du -sb "$payload" | cut -f1) bytes in $(find "$payload" -type f | wc -l) files" \
-    "(${payload_dir:-the stand-ins})"
+if [ -n "$scaling" ]; then
+    echo "arch $arch: our program and the lean NSIS peer ($nsis_target stub) are both $bits-bit;" \
+        "payloads: the stand-ins grown to about $scaling_sizes bytes"
+else
+    echo "arch $arch: our program and the NSIS peers ($nsis_target stub) are all $bits-bit;" \
+        "payload $(du -sb "$payload" | cut -f1) bytes in $(find "$payload" -type f | wc -l) files" \
+        "(${payload_dir:-the stand-ins})"
+fi
 echo
 
-# --- 1. Silent install, the three in turn ------------------------------------------------
-quietly noop
-quietly ours 'C:\warm\ours'
-quietly peer 'C:\warm\peer'
-t_noop=()
-t_ours=()
-t_peer=()
-for i in $(seq 1 "$runs"); do
-    # Each round starts with another of the three, so none always follows the same one.
-    for k in 0 1 2; do
-        case $(((i + k) % 3)) in
-            0) t_noop+=("$(time_ms noop)") ;;
-            1) t_ours+=("$(time_ms ours "C:\\bench\\ours$i")") ;;
-            2) t_peer+=("$(time_ms peer "C:\\bench\\peer$i")") ;;
-        esac
-    done
-done
-m_noop=$(median "${t_noop[@]}")
-m_ours=$(median "${t_ours[@]}")
-m_peer=$(median "${t_peer[@]}")
-echo "silent Server install as a whole process, $runs rounds, in turn, warm prefix (ms):"
-echo "                             median   interquartile      min to max"
-row "trivial program" "${t_noop[@]}"
-row "ours (-silent 0)" "${t_ours[@]}"
-row "NSIS peer (/S /D=)" "${t_peer[@]}"
-awk -v o="$m_ours" -v p="$m_peer" -v n="$m_noop" 'BEGIN {
-    ratio = p > n ? (o - n) / (p - n) : 0
-    printf "  extra over the trivial program: ours %.1f ms, peer %.1f ms;", o - n, p - n
-    printf " ratio (ours - trivial) / (peer - trivial) %.2f\n", ratio }'
-# The same ratio within each round, whose three runs are next to each other in time: its
-# spread says how well the runs resolve the ratio.
-paired=()
-for i in "${!t_ours[@]}"; do
-    paired+=("$(awk -v o="${t_ours[$i]}" -v p="${t_peer[$i]}" -v n="${t_noop[$i]}" \
-        'BEGIN { printf "%.0f\n", (p > n ? 1000 * (o - n) / (p - n) : 0) }')")
-done
-printf '%s\n' "${paired[@]}" | stats | awk '{
-    printf "  the ratio round by round: median %.2f,", $1 / 1000
-    printf " interquartile %.2f to %.2f\n", $2 / 1000, $3 / 1000 }'
-echo
-
-# --- 2. Wizard first paint and peak memory ------------------------------------------------
 probe() {  # probe MODE PROGRAM ARGUMENTS...: one line of numbers; a time-out is retried once
     local out
     out=$(wine 'C:\setup\bench_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r') ||
@@ -238,6 +273,141 @@ probe() {  # probe MODE PROGRAM ARGUMENTS...: one line of numbers; a time-out is
         { echo "benchmark: bench_probe $* failed" >&2; return 1; }
     echo "$out"
 }
+memory_runs_of() {  # memory_runs_of COMMAND...: "working-set private" (KiB) a line, one a run
+    local i line
+    for i in $(seq 1 "$memory_runs"); do
+        line=$(probe memory "${@//RUN/$i}") || return 1
+        echo "$line" | cut -d' ' -f2,3
+    done
+}
+
+# --- Scaling (TK_BENCH_SCALING=1): silent install and peak memory by payload size ---------
+if [ -n "$scaling" ]; then
+    times=$base/$arch-scaling.times
+    : >"$times"
+    # Each install's files are written out and removed after it, untimed: no run waits for
+    # another's writes, and the 50 MB rounds do not fill the disk.
+    settle() { sync; rm -rf "$WINEPREFIX/drive_c/"{bench,memory,warm}; }
+    order=(noop)
+    quietly noop
+    for bytes in $scaling_sizes; do
+        order+=("ours $bytes" "lean $bytes")
+        at="C:\\setup\\s$bytes"
+        quietly ours 'C:\warm\ours'
+        quietly lean 'C:\warm\lean'
+    done
+    settle
+    for i in $(seq 1 "$runs"); do
+        # Each round starts one further along the list, so none always follows the same one.
+        for k in "${!order[@]}"; do
+            read -r what bytes <<<"${order[$(((i + k) % ${#order[@]}))]}"
+            at="C:\\setup\\s$bytes"
+            ms=$(time_ms "$what" 'C:\bench\same')
+            echo "$i $what ${bytes:--} $ms" >>"$times"
+            settle
+        done
+    done
+    extras() {  # extras WHAT BYTES: that install's time above the trivial program's, per round
+        awk -v w="$1" -v b="$2" '$2 == "noop" { n[$1] = $4 } $2 == w && $3 == b { t[$1] = $4 }
+            END { for (r in t) printf "%.1f\n", t[r] - n[r] }' "$times"
+    }
+    ratios() {  # ratios BYTES: ours' extra over the lean peer's, round by round
+        awk -v b="$1" '$2 == "noop" { n[$1] = $4 } $3 == b { t[$2, $1] = $4 }
+            END { for (r in n) { o = t["ours", r] - n[r]; l = t["lean", r] - n[r]
+                                 printf "%.3f\n", (l > 0 ? o / l : 0) } }' "$times"
+    }
+    spread() { awk '{ printf "%s (%s to %s; %s to %s)", $1, $2, $3, $4, $5 }'; }
+    echo "silent Server install by payload size, $runs rounds on one warm prefix, each the trivial"
+    echo "program and the six installs in turn; extra = time above the trivial program of the same"
+    echo "round (ms); peak private memory of $memory_runs runs (KiB); each: median (interquartile;"
+    echo "min to max)"
+    echo
+    echo "| payload, bytes | programs, ours / lean peer | ours, extra | lean peer, extra" \
+        "| ratio round by round | ours, private | lean peer, private |"
+    echo "|---|---|---|---|---|---|---|"
+    declare -A summary=()  # by size: payload bytes, then the medians of the four columns
+    for bytes in $scaling_sizes; do
+        at="C:\\setup\\s$bytes"
+        v=$base/$arch-scaling-$bytes
+        private_ours=$(memory_runs_of "$at\\tidykiosk_filter_v3.exe" -silent 0 'C:\memory\oursRUN' |
+            cut -d' ' -f2 | stats 0)
+        settle
+        private_lean=$(memory_runs_of "$at\\peer-lean.exe" /S '/D=C:\memory\leanRUN' |
+            cut -d' ' -f2 | stats 0)
+        settle
+        extra_ours=$(extras ours "$bytes" | stats)
+        extra_lean=$(extras lean "$bytes" | stats)
+        summary[$bytes]="$(du -sb "$v/payload" | cut -f1) ${extra_ours%% *} ${extra_lean%% *}"
+        summary[$bytes]+=" ${private_ours%% *} ${private_lean%% *}"
+        printf '| %s | %s / %s | %s | %s | %s | %s | %s |\n' "${summary[$bytes]%% *}" \
+            "$(stat -c %s "$v/product/tidykiosk_filter_v3.exe")" \
+            "$(stat -c %s "$v/peer/peer-lean.exe")" "$(spread <<<"$extra_ours")" \
+            "$(spread <<<"$extra_lean")" "$(ratios "$bytes" | stats 2 | spread)" \
+            "$(spread <<<"$private_ours")" "$(spread <<<"$private_lean")"
+    done
+    echo
+    echo "growth per MB of payload from one size to the next, from the medians:"
+    previous=
+    for bytes in $scaling_sizes; do
+        [ -z "$previous" ] || awk -v a="${summary[$previous]}" -v b="${summary[$bytes]}" 'BEGIN {
+            split(a, x); split(b, y); mb = (y[1] - x[1]) / 1e6
+            printf "  %.1f to %.1f MB: extra time ours %+.1f ms/MB, lean peer %+.1f ms/MB;",
+                x[1] / 1e6, y[1] / 1e6, (y[2] - x[2]) / mb, (y[3] - x[3]) / mb
+            printf " private memory ours %+.0f KiB/MB, lean peer %+.0f KiB/MB\n",
+                (y[4] - x[4]) / mb, (y[5] - x[5]) / mb }'
+        previous=$bytes
+    done
+    echo "at the end: $(load)"
+    exit 0
+fi
+
+# --- 1. Silent install, the four in turn -------------------------------------------------
+quietly noop
+quietly ours 'C:\warm\ours'
+quietly typical 'C:\warm\peer'
+quietly lean 'C:\warm\lean'
+t_noop=()
+t_ours=()
+t_peer=()
+t_lean=()
+for i in $(seq 1 "$runs"); do
+    # Each round starts with another of the four, so none always follows the same one.
+    for k in 0 1 2 3; do
+        case $(((i + k) % 4)) in
+            0) t_noop+=("$(time_ms noop)") ;;
+            1) t_ours+=("$(time_ms ours "C:\\bench\\ours$i")") ;;
+            2) t_peer+=("$(time_ms typical "C:\\bench\\peer$i")") ;;
+            3) t_lean+=("$(time_ms lean "C:\\bench\\lean$i")") ;;
+        esac
+    done
+done
+echo "silent Server install as a whole process, $runs rounds, in turn, warm prefix (ms):"
+echo "                             median   interquartile      min to max"
+row "trivial program" "${t_noop[@]}"
+row "ours (-silent 0)" "${t_ours[@]}"
+row "typical peer (/S /D=)" "${t_peer[@]}"
+row "lean peer (/S /D=)" "${t_lean[@]}"
+# Ours against one peer: the extra over the trivial program from the medians, and the same
+# ratio within each round, whose runs are next to each other in time: its spread says how
+# well the runs resolve the ratio.
+against() {  # against LABEL ARRAY: ours against the peer whose times the array holds
+    local label=$1 i
+    local -n times=$2
+    awk -v o="$(median "${t_ours[@]}")" -v p="$(median "${times[@]}")" \
+        -v n="$(median "${t_noop[@]}")" -v l="$label" 'BEGIN {
+        printf "  %s: extra over the trivial program ours %.1f ms, peer %.1f ms;", l, o - n, p - n
+        printf " ratio (ours - trivial) / (peer - trivial) %.2f\n", (p > n ? (o - n) / (p - n) : 0) }'
+    for i in "${!t_ours[@]}"; do
+        awk -v o="${t_ours[$i]}" -v p="${times[$i]}" -v n="${t_noop[$i]}" \
+            'BEGIN { printf "%.3f\n", (p > n ? (o - n) / (p - n) : 0) }'
+    done | stats 2 |
+        awk '{ printf "    the ratio round by round: median %s, interquartile %s to %s\n", $1, $2, $3 }'
+}
+against "typical peer" t_peer
+against "lean peer" t_lean
+echo
+
+# --- 2. Wizard first paint and peak memory ------------------------------------------------
 p_ours=()
 p_peer=()
 for i in $(seq 1 "$paint_runs"); do
@@ -246,22 +416,21 @@ for i in $(seq 1 "$paint_runs"); do
 done
 echo "wizard, start to first page painted, $paint_runs rounds in turn (ms):"
 row "ours" "${p_ours[@]}"
-row "NSIS peer" "${p_peer[@]}"
+row "typical peer" "${p_peer[@]}"
 echo
 memory_rows() {  # memory_rows LABEL COMMAND...: median peak working set and private bytes
-    local label=$1 ws=() pf=() line
+    local label=$1 lines
     shift
-    for i in $(seq 1 "$memory_runs"); do
-        line=$(probe memory "${@//RUN/$i}")
-        ws+=("$(echo "$line" | cut -d' ' -f2)")
-        pf+=("$(echo "$line" | cut -d' ' -f3)")
-    done
-    printf '  %-24s %8.0f KiB %8.0f KiB\n' "$label" "$(median "${ws[@]}")" "$(median "${pf[@]}")"
+    lines=$(memory_runs_of "$@")
+    printf '  %-24s %8.0f KiB %8.0f KiB\n' "$label" \
+        "$(cut -d' ' -f1 <<<"$lines" | stats | cut -d' ' -f1)" \
+        "$(cut -d' ' -f2 <<<"$lines" | stats | cut -d' ' -f1)"
 }
 echo "silent install, peak memory, median of $memory_runs runs (working set, private):"
 memory_rows "trivial program" 'C:\setup\bench_noop.exe'
 memory_rows "ours" 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 'C:\memory\oursRUN'
-memory_rows "NSIS peer" 'C:\setup\peer.exe' /S '/D=C:\memory\peerRUN'
+memory_rows "typical peer" 'C:\setup\peer.exe' /S '/D=C:\memory\peerRUN'
+memory_rows "lean peer" 'C:\setup\peer-lean.exe' /S '/D=C:\memory\leanRUN'
 echo
 
 # --- 3. Where the time goes ----------------------------------------------------------------
@@ -296,4 +465,6 @@ total=$(stat -c %s "$product/tidykiosk_filter_v3.exe")
 packed=$(cat "$product"/packed/*.z | wc -c)
 echo "size: program $total bytes, compressed payload $packed bytes," \
     "program without payload $((total - packed)) bytes ($(((total - packed) / 1024)) KiB);" \
-    "NSIS peer $(stat -c %s "$variant/peer/peer.exe") bytes"
+    "NSIS peers $(stat -c %s "$variant/peer/peer.exe") (typical) and" \
+    "$(stat -c %s "$variant/peer/peer-lean.exe") (lean) bytes"
+echo "at the end: $(load)"

@@ -165,7 +165,7 @@ tk_wine_drop_prefix() {
 
 # Stops every prefix's wineserver and Xvfb.
 tk_wine_teardown() {
-    local root=$1
+    local root=$1 base
     [ -d "$root" ] || return 0
     if [ -d "$root/prefixes" ]; then
         for base in "$root"/prefixes/*; do
