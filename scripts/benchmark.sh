@@ -65,7 +65,12 @@ case $arch in
         ;;
     *) echo "benchmark: TK_BENCH_ARCH is x86 or x86_64, not $arch" >&2; exit 2 ;;
 esac
-command -v makensis >/dev/null || { echo "benchmark: needs makensis (Debian package nsis)" >&2; exit 2; }
+# The peers are built with Debian's NSIS, which only the benchmark needs.
+if ! command -v makensis >/dev/null; then
+    sudo=$([ "$(id -u)" = 0 ] || echo sudo)
+    $sudo apt-get install -y -q nsis >/dev/null ||
+        { echo "benchmark: could not install makensis (Debian package nsis)" >&2; exit 2; }
+fi
 
 # One build folder per architecture and payload, each made with the preset's settings; the
 # profile build beside it.
