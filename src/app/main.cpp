@@ -11,6 +11,7 @@
 #include "app/ui_text.h"
 #include "platform/console.h"
 #include "platform/crash_guard.h"
+#include "platform/paths.h"
 #include "platform/profile.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace {
 // on the console when no box can be shown either.
 void ReportNoWindow(bool silent, DWORD error) {
     const std::string message =
-        "The setup program could not create its window (error " + std::to_string(error) + ").";
+        "The setup program could not create its window (error " + tk::PaddedNumber(error, 1) + ").";
     if (silent || tk::app::ShowMessage(nullptr, message, "Error", MB_OK | MB_ICONERROR) == 0) {
         tk::platform::WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
     }

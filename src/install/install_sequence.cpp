@@ -203,7 +203,7 @@ std::string NameList(const std::vector<std::string>& names, std::size_t named) {
         list += (i == 0 ? "" : i + 1 == shown && shown == names.size() ? " and " : ", ") + names[i];
     }
     if (names.size() > shown) {
-        list += " and " + std::to_string(names.size() - shown) + " more";
+        list += " and " + PaddedNumber(names.size() - shown, 1) + " more";
     }
     return list;
 }
@@ -260,7 +260,7 @@ std::string ReasonOf(const FileNote& note) {
         case FileShortfall::AccessDenied:
             return std::string(texts::kAccessDenied);
         case FileShortfall::OtherError:
-            return std::string(texts::kOtherError) + std::to_string(note.error);
+            return std::string(texts::kOtherError) + PaddedNumber(note.error, 1);
         case FileShortfall::NotInProgram:
             return std::string(texts::kNotInProgram);
         case FileShortfall::Damaged:

@@ -1,7 +1,7 @@
 #include "install/registry_entries.h"
 
-#include <variant>
-#include <vector>
+#include <array>
+#include <span>
 
 #include "platform/paths.h"
 
@@ -17,10 +17,18 @@ constexpr std::string_view kDisplayVersion = "3.3";
 constexpr std::uint32_t kVersionNumber = 3;
 constexpr std::uint32_t kEstimatedSizeKilobytes = 15250;
 
+// One value to write: a string, or a DWORD when `isNumber`. The texts stay where they are
+// kept (constants, or strings of the caller) until the value is written.
 struct Value {
-    std::string name;
-    std::variant<std::string, std::uint32_t> data;
+    std::string_view name;
+    std::string_view text;
+    std::uint32_t number = 0;
+    bool isNumber = false;
 };
+
+constexpr Value Number(std::string_view name, std::uint32_t number) {
+    return {name, {}, number, true};
+}
 
 enum class KeyOpening { CreateIfMissing, ExistingOnly };
 
@@ -31,7 +39,7 @@ enum class PartResult {
 };
 
 PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string& path,
-                       KeyOpening opening, const std::vector<Value>& values) {
+                       KeyOpening opening, std::span<const Value> values) {
     Registry::Key key = 0;
     const platform::Status status = opening == KeyOpening::CreateIfMissing
                                         ? registry.CreateKey(root, path, key)
@@ -41,10 +49,10 @@ PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string&
     }
     const platform::OpenedKey opened(registry, key);
     for (const Value& value : values) {
+        const std::string name(value.name);
         const platform::Status written =
-            std::holds_alternative<std::string>(value.data)
-                ? registry.SetString(key, value.name, std::get<std::string>(value.data))
-                : registry.SetDword(key, value.name, std::get<std::uint32_t>(value.data));
+            value.isNumber ? registry.SetDword(key, name, value.number)
+                           : registry.SetString(key, name, std::string(value.text));
         if (!written) {
             return PartResult::WriteFailed;
         }
@@ -71,34 +79,34 @@ PartResult RemoveUserStartupValue(Registry& registry, const std::string& runValu
     return PartResult::Done;
 }
 
-std::vector<Value> UninstallValues(const Edition& edition, const std::string& installFolder,
-                                   const std::string& uninstallCommand,
-                                   const std::string& installSource,
-                                   const std::string& installDate) {
-    const std::string mainExecutable = installFolder + std::string(edition.mainExecutable);
-    return {
-        {"DisplayName", std::string(kDisplayName)},
+// `displayIcon` is the main program's path with ",0".
+std::array<Value, 19> UninstallValues(const Edition& edition, const std::string& installFolder,
+                                      const std::string& uninstallCommand,
+                                      const std::string& installSource,
+                                      const std::string& installDate,
+                                      const std::string& displayIcon) {
+    return {{
+        {"DisplayName", kDisplayName},
         {"UninstallString", uninstallCommand},
-        {"Publisher", std::string(kPublisher)},
-        {"DisplayIcon", mainExecutable + ",0"},
-        {"DisplayVersion", std::string(kDisplayVersion)},
-        {"URLInfoAbout", std::string(kProductWebSite)},
-        {"URLUpdateInfo", std::string(kProductWebSite)},
+        {"Publisher", kPublisher},
+        {"DisplayIcon", displayIcon},
+        {"DisplayVersion", kDisplayVersion},
+        {"URLInfoAbout", kProductWebSite},
+        {"URLUpdateInfo", kProductWebSite},
         {"InstallDate", installDate},
         {"InstallLocation", installFolder},
         {"InstallSource", installSource},
-        {"Comments", std::string(edition.comments)},
-        {"RegOwner", std::string(kPublisher)},
-        {"RegCompany", std::string(kPublisher)},
-        {"Version", kVersionNumber},
-        {"VersionMajor", kVersionNumber},
-        {"VersionMinor", kVersionNumber},
-        {"NoModify", std::uint32_t{1}},
-        {"NoRepair", std::uint32_t{1}},
-        {"EstimatedSize", kEstimatedSizeKilobytes},
-    };
+        {"Comments", edition.comments},
+        {"RegOwner", kPublisher},
+        {"RegCompany", kPublisher},
+        Number("Version", kVersionNumber),
+        Number("VersionMajor", kVersionNumber),
+        Number("VersionMinor", kVersionNumber),
+        Number("NoModify", 1),
+        Number("NoRepair", 1),
+        Number("EstimatedSize", kEstimatedSizeKilobytes),
+    }};
 }
-
 }  // namespace
 
 std::string InstallDateOf(const platform::LocalDate& date) {
@@ -116,8 +124,7 @@ bool WriteRegistryEntries(platform::Registry& registry, platform::System& system
     const std::string runCommand = installFolder + std::string(record.mainExecutable) +
                                    (edition == kServerEdition ? " -h" : "");
     const std::string uninstallCommand = installFolder + std::string(record.uninstallCommandTail);
-    const std::vector<Value> vendorValues = {{"Path", installFolder},
-                                             {"Version", std::string(record.version)}};
+    const Value vendorValues[] = {{"Path", installFolder}, {"Version", record.version}};
 
     bool complete = true;
     // False when the registration must end here.
@@ -131,13 +138,16 @@ bool WriteRegistryEntries(platform::Registry& registry, platform::System& system
         !carryOn(WriteValues(registry, RegistryRoot::LocalMachine, vendorKey,
                              KeyOpening::CreateIfMissing, vendorValues)) ||
         !carryOn(WriteValues(registry, RegistryRoot::LocalMachine, std::string(kRunKey),
-                             KeyOpening::ExistingOnly, {{runValueName, runCommand}}))) {
+                             KeyOpening::ExistingOnly,
+                             std::array<Value, 1>{{{runValueName, runCommand}}}))) {
         return false;
     }
     // The date is read now, when the entry is written.
-    const std::vector<Value> uninstallValues = UninstallValues(
-        record, installFolder, uninstallCommand,
-        WithTrailingBackslash(FolderOf(system.ModulePath())), InstallDateOf(system.Today()));
+    const std::string installSource = WithTrailingBackslash(FolderOf(system.ModulePath()));
+    const std::string installDate = InstallDateOf(system.Today());
+    const std::string displayIcon = installFolder + std::string(record.mainExecutable) + ",0";
+    const auto uninstallValues = UninstallValues(record, installFolder, uninstallCommand,
+                                                 installSource, installDate, displayIcon);
     carryOn(WriteValues(registry, RegistryRoot::LocalMachine,
                         std::string(kUninstallKey) + std::string(record.productName),
                         KeyOpening::CreateIfMissing, uninstallValues));

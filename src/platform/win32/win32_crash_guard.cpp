@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cxxabi.h>
+
 #include <csignal>
 #include <cstdint>
 #include <exception>
@@ -73,9 +75,11 @@ private:
 
 void OnTerminate() {
     const char* detail = "an exception that nothing handled";
-    if (const std::exception_ptr current = std::current_exception()) {
+    // Rethrown only when there is one: a rethrow without an exception would end up here again.
+    // (No exception_ptr: it would bring its own part of the library along.)
+    if (abi::__cxa_current_exception_type() != nullptr) {
         try {
-            std::rethrow_exception(current);
+            throw;
         } catch (const std::exception& error) {
             detail = error.what();
         } catch (...) {
