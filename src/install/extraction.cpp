@@ -1,7 +1,6 @@
 #include "install/extraction.h"
 
 #include <algorithm>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -60,6 +59,8 @@ std::string PendingCopyOf(const std::string& target) {
 
 FileShortfall ShortfallOf(platform::ReplaceResult result) {
     switch (result) {
+        case platform::ReplaceResult::BadContent:
+            return FileShortfall::Damaged;  // never installed as it is
         case platform::ReplaceResult::TargetInUse:
             return FileShortfall::InUse;
         case platform::ReplaceResult::ReadOnly:
@@ -72,6 +73,21 @@ FileShortfall ShortfallOf(platform::ReplaceResult result) {
             return FileShortfall::OtherError;
     }
 }
+
+// A payload file's content: its stream inflated on the way into the file, or its stored
+// bytes as they are.
+class PayloadContent final : public platform::FileContent {
+public:
+    PayloadContent(std::span<const std::uint8_t> stored, bool inflate)
+        : stored_(stored), inflate_(inflate) {}
+    bool WriteTo(platform::ByteSink& sink) const noexcept override {
+        return inflate_ ? InflateInto(stored_, sink) : sink.Write(stored_);
+    }
+
+private:
+    std::span<const std::uint8_t> stored_;
+    bool inflate_;
+};
 
 }  // namespace
 
@@ -101,32 +117,13 @@ ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& insta
 }
 
 bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
-    checked_ = std::vector<Checked>(catalogue_.size() + clientLanguages_.size());
-    std::size_t next = 0;
-    std::size_t kept = 0;
     // False when the stream is damaged: it announces itself as zlib but does not inflate
     // whole. A missing resource fails its own file later; raw names are never inflated,
     // and stored bytes without a zlib header are a raw payload.
     const auto intact = [&](int id, const std::string& path) {
         progress_.KeepResponsive();
         const auto raw = resources_.RawData(id);
-        if (!raw || IsRawName(path) || !HasZlibHeader(*raw)) {
-            return true;
-        }
-        std::optional<ByteBuffer> inflated;
-        if (kept < kCheckedBudget) {
-            try {
-                inflated = InflateZlib(*raw);
-            } catch (const std::bad_alloc&) {
-                // checked below without keeping anything; the file inflates when written
-            }
-        }
-        if (!inflated) {
-            return InflatesCompletely(*raw);
-        }
-        kept += inflated->capacity();
-        checked_[next++] = {raw->data(), raw->size(), std::move(*inflated)};
-        return true;
+        return !raw || IsRawName(path) || !HasZlibHeader(*raw) || InflatesCompletely(*raw);
     };
     bool damaged = false;
     for (const PayloadEntry& entry : catalogue_) {
@@ -137,20 +134,7 @@ bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
         damaged = damaged ||
                   (edition == kClientEdition && !intact(language.id, std::string(language.entry)));
     }
-    if (damaged) {
-        checked_.clear();
-    }
     return damaged;
-}
-
-std::optional<ByteBuffer> PayloadExtractor::TakeChecked(std::span<const std::uint8_t> stored) {
-    for (Checked& checked : checked_) {
-        if (checked.stored == stored.data() && checked.storedSize == stored.size()) {
-            checked.stored = nullptr;
-            return std::move(checked.inflated);
-        }
-    }
-    return std::nullopt;
 }
 
 ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
@@ -166,8 +150,8 @@ ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string
 ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relativePath,
                                                const std::string& base) {
     const std::string target = base + relativePath;
-    // Whatever goes wrong with this one file (memory while inflating, an exception from a
-    // platform call) fails this file only.
+    // Whatever goes wrong with this one file (memory, an exception from a platform call)
+    // fails this file only.
     try {
         const std::string folder = FolderOf(target);
         if (!folder.empty() && !files_.DirectoryExists(folder)) {
@@ -179,20 +163,9 @@ ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relati
         if (!raw) {
             return Note(target, FileShortfall::NotInProgram, false);
         }
-        // The file is written once, already in its final form: inflated, or the stored
-        // bytes when they are no zlib stream or the name is one of the raw names.
-        std::optional<ByteBuffer> inflated;
-        if (!IsRawName(relativePath) && HasZlibHeader(*raw)) {
-            inflated = TakeChecked(*raw);
-            if (!inflated) {
-                inflated = InflateZlib(*raw);
-            }
-            if (!inflated) {
-                return Note(target, FileShortfall::Damaged, false);  // never installed as it is
-            }
-        }
-        const std::span<const std::uint8_t> content =
-            inflated ? std::span<const std::uint8_t>(*inflated) : *raw;
+        // The file is written once, already in its final form: inflated on the way, or the
+        // stored bytes when they are no zlib stream or the name is one of the raw names.
+        const PayloadContent content(*raw, !IsRawName(relativePath) && HasZlibHeader(*raw));
         // Temporary files of an earlier run that was ended before it could tidy up.
         if (std::find(tidiedFolders_.begin(), tidiedFolders_.end(), folder) ==
             tidiedFolders_.end()) {
@@ -222,7 +195,7 @@ ExtractOutcome PayloadExtractor::Note(const std::string& path, FileShortfall why
 // next restart. The copy is complete on disk before its rename is registered, so no restart
 // ever moves a half-written copy.
 ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
-                                                    std::span<const std::uint8_t> content) {
+                                                    const platform::FileContent& content) {
     const std::string copy = PendingCopyOf(target);
     if (copy.empty()) {
         return Note(target, FileShortfall::InUse, false);
@@ -250,7 +223,7 @@ ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
 // system's list and the copy removed; where the rename must stay, the copy is brought up to
 // date instead.
 ExtractOutcome PayloadExtractor::DiscardRestartCopy(const std::string& target,
-                                                    std::span<const std::uint8_t> content) {
+                                                    const platform::FileContent& content) {
     const std::string copy = PendingCopyOf(target);
     if (copy.empty() || !files_.FileExists(copy)) {
         return ExtractOutcome::Written;

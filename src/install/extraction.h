@@ -1,14 +1,11 @@
 #pragma once
 // Turns one payload resource into one file on disk.
-#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "install/catalogue.h"
-#include "install/inflate.h"
 #include "install/progress.h"
 #include "platform/files.h"
 #include "platform/resources.h"
@@ -57,30 +54,21 @@ public:
     ExtractOutcome ExtractClientLanguage(int id, const std::string& installFolder,
                                          const std::string& dataFolder);
     // True when a resource this edition installs begins with a zlib header but is no
-    // complete stream with a matching checksum: the program file itself is damaged. The
-    // streams it inflated (up to kCheckedBudget bytes in all) are kept, and each is then
-    // written from there once instead of being inflated a second time.
+    // complete stream with a matching checksum: the program file itself is damaged. Each
+    // stream is inflated through a small fixed buffer and nothing of it is kept, so the
+    // check needs no folder and no more memory for a larger payload.
     bool PayloadDamaged(EditionCode edition);
-    static constexpr std::size_t kCheckedBudget = 32u << 20;
     // Every file of the calls so far that was scheduled or failed, in call order.
     const std::vector<FileNote>& Notes() const { return notes_; }
 
 private:
-    // The inflated bytes of one checked stream, and the stored bytes they came from.
-    struct Checked {
-        const std::uint8_t* stored = nullptr;  // null once taken
-        std::size_t storedSize = 0;
-        ByteBuffer inflated;
-    };
-    std::optional<ByteBuffer> TakeChecked(std::span<const std::uint8_t> stored);
-
     ExtractOutcome WriteResource(int id, const std::string& relativePath, const std::string& base);
     ExtractOutcome Note(const std::string& path, FileShortfall why, bool scheduled,
                         std::uint32_t error = 0);
     ExtractOutcome ScheduleForRestart(const std::string& target,
-                                      std::span<const std::uint8_t> content);
+                                      const platform::FileContent& content);
     ExtractOutcome DiscardRestartCopy(const std::string& target,
-                                      std::span<const std::uint8_t> content);
+                                      const platform::FileContent& content);
 
     platform::Files& files_;
     platform::Resources& resources_;
@@ -88,7 +76,6 @@ private:
     std::span<const PayloadEntry> catalogue_;
     std::span<const PayloadEntry> clientLanguages_;
     std::vector<FileNote> notes_;
-    std::vector<Checked> checked_;
     std::vector<std::string> tidiedFolders_;
 };
 

@@ -22,8 +22,8 @@ public:
     Inflater& operator=(const Inflater&) = delete;
 
     // Runs the one stream at the start of `compressed` through the inflater. `room(total)`
-    // names where the output goes once `total` bytes have come out. True when the stream
-    // ended with a matching checksum.
+    // names where the output goes once `total` bytes have come out (no room stops it). True
+    // when the stream ended with a matching checksum.
     template <typename Room>
     bool Run(std::span<const std::uint8_t> compressed, Room room) {
         if (!ready_ || compressed.size() > UINT_MAX) {
@@ -34,6 +34,9 @@ public:
         int status = Z_OK;
         while (status == Z_OK) {
             const std::span<std::uint8_t> out = room(stream_.total_out);
+            if (out.empty()) {
+                return false;
+            }
             stream_.next_out = out.data();
             stream_.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size(), UINT_MAX));
             status = inflate(&stream_, Z_NO_FLUSH);
@@ -68,10 +71,26 @@ bool HasZlibHeader(std::span<const std::uint8_t> bytes) {
 }
 
 bool InflatesCompletely(std::span<const std::uint8_t> compressed) {
-    // The output is only counted, so one small buffer takes all of it in turn.
-    std::array<std::uint8_t, 32 * 1024> scratch;
+    // The output is only counted.
+    struct Discard final : platform::ByteSink {
+        bool Write(std::span<const std::uint8_t>) override { return true; }
+    } discard;
+    return InflateInto(compressed, discard);
+}
+
+bool InflateInto(std::span<const std::uint8_t> compressed, platform::ByteSink& sink) {
+    std::array<std::uint8_t, 64 * 1024> buffer;
+    std::size_t start = 0;  // how much had come out when the buffer was last emptied
+    bool taken = true;
     Inflater inflater;
-    return inflater.Run(compressed, [&scratch](std::size_t) { return std::span(scratch); });
+    const bool complete = inflater.Run(compressed, [&](std::size_t done) {
+        if (done - start == buffer.size()) {
+            taken = sink.Write(buffer);
+            start = done;
+        }
+        return taken ? std::span(buffer).subspan(done - start) : std::span<std::uint8_t>();
+    });
+    return complete && sink.Write(std::span(buffer).first(inflater.TotalOut() - start));
 }
 
 std::optional<ByteBuffer> InflateZlib(std::span<const std::uint8_t> compressed) {

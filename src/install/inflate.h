@@ -1,11 +1,13 @@
 #pragma once
-// One zlib (RFC 1950) inflation into memory.
+// One zlib (RFC 1950) inflation, into memory or piece by piece.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
 #include <utility>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace tk::install {
 
@@ -40,6 +42,11 @@ bool HasZlibHeader(std::span<const std::uint8_t> bytes);
 // True when the bytes begin with one complete zlib stream whose checksum matches. Takes
 // only a small fixed buffer, whatever the stream's size.
 bool InflatesCompletely(std::span<const std::uint8_t> compressed);
+
+// Inflates the one zlib stream at the start of `compressed` through a small fixed buffer,
+// handing the output to `sink` piece by piece. True when the stream was complete with a
+// matching checksum and the sink took every piece; it stops at the first refused one.
+bool InflateInto(std::span<const std::uint8_t> compressed, platform::ByteSink& sink);
 
 // The inflated bytes of one complete zlib stream at the start of `compressed`, or nothing
 // when the bytes are not a valid, complete stream.

@@ -19,6 +19,7 @@ enum class ReplaceResult {
     TargetInUse,   // another program holds the target open; it was left untouched
     DiskFull,      // as WriteFailed, because the disk is full
     AccessDenied,  // as WriteFailed, because access was denied (or a folder has the name)
+    BadContent,    // as WriteFailed, because the content itself could not be made whole
 };
 
 // A ReplaceResult with the system's error number behind it (0 where there is none).
@@ -26,6 +27,38 @@ struct ReplaceOutcome {
     ReplaceResult result = ReplaceResult::Replaced;
     std::uint32_t error = 0;
     bool operator==(ReplaceResult other) const { return result == other; }
+};
+
+// Takes a file's new content piece by piece, in order.
+class ByteSink {
+public:
+    // False when the piece could not be written.
+    virtual bool Write(std::span<const std::uint8_t> piece) = 0;
+
+protected:
+    ~ByteSink() = default;
+};
+
+// A file's new content, made piece by piece while the file is written (a stream inflated on
+// the way, say), so that it never has to be held whole in memory.
+class FileContent {
+public:
+    // Hands the whole content to `sink` in order; false when it stopped before its end,
+    // because the sink refused a piece or because the content could not be made whole.
+    virtual bool WriteTo(ByteSink& sink) const noexcept = 0;
+
+protected:
+    ~FileContent() = default;
+};
+
+// Content that is in memory already.
+class StoredContent final : public FileContent {
+public:
+    explicit StoredContent(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    bool WriteTo(ByteSink& sink) const noexcept override { return sink.Write(bytes_); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
 };
 
 class Files {
@@ -40,16 +73,25 @@ public:
     virtual Status MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
-    // Writes the bytes into a new temporary file beside the target and moves it over the
-    // target in one step, so the target is never seen half written. A replaced target's
-    // attributes and access list carry over.
+    // Writes the content into a new temporary file beside the target, flushes it and moves
+    // it over the target in one step, so the target is never seen half written. A replaced
+    // target's attributes and access list carry over. Content that stops before its end
+    // leaves the target as it was and no temporary file.
     virtual ReplaceOutcome ReplaceFileContent(const std::string& path,
-                                              std::span<const std::uint8_t> bytes) = 0;
+                                              const FileContent& content) = 0;
+    ReplaceOutcome ReplaceFileContent(const std::string& path,
+                                      std::span<const std::uint8_t> bytes) {
+        return ReplaceFileContent(path, StoredContent(bytes));
+    }
     // Writes `copy`, the file that replaces `target` at the next restart, the same way:
     // a new temporary file, flushed, then moved over `copy`. It gets the attributes and the
     // access list that `target` has now, which the move at the restart carries over.
     virtual ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
-                                            std::span<const std::uint8_t> bytes) = 0;
+                                            const FileContent& content) = 0;
+    ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
+                                    std::span<const std::uint8_t> bytes) {
+        return WriteRestartCopy(copy, target, StoredContent(bytes));
+    }
     // Whether the system can move a file over `path` while it starts: not on a network or
     // substituted drive, which does not exist yet at that point.
     virtual bool ReplaceableAtRestart(const std::string& path) = 0;

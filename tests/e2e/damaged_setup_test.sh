@@ -29,12 +29,17 @@ program_with() {
     fi
 }
 
+# damage_middle: one bit changed in the middle of the resource program_with found.
+damage_middle() {
+    local middle=$((OFFSET + SIZE / 2)) byte
+    byte=$(od -An -tu1 -j "$middle" -N1 "$COPY_PATH" | tr -d ' ')
+    printf '%b' "\\0$(printf '%03o' $((byte ^ 1)))" |
+        dd of="$COPY_PATH" bs=1 seek="$middle" conv=notrunc status=none
+}
+
 # One bit changed in the middle of the filter library's stream, which both editions install.
 program_with damaged 110
-middle=$((OFFSET + SIZE / 2))
-byte=$(od -An -tu1 -j "$middle" -N1 "$COPY_PATH" | tr -d ' ')
-printf '%b' "\\0$(printf '%03o' $((byte ^ 1)))" |
-    dd of="$COPY_PATH" bs=1 seek="$middle" conv=notrunc status=none
+damage_middle
 TK_SETUP_PROGRAM='C:\setup\damaged.exe' tk_run_setup -silent 0 'C:\X'
 tk_check_eq "damaged: exit status 1 (stopped by an error)" 1 "$TK_STATUS"
 tk_check "damaged: the message reached the console" grep -qxF \
@@ -42,6 +47,15 @@ tk_check "damaged: the message reached the console" grep -qxF \
     <(tr -d '\r' <"$WINEPREFIX/setup.out")
 tk_check "damaged: no install folder" test ! -e "$(tk_wine_unix_path 'C:\X')"
 tk_check "damaged: no data folder" test ! -e "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk')"
+
+# The last stream the Server edition writes: every file before it is intact, and still
+# none of them is installed.
+program_with damaged-last 115
+damage_middle
+TK_SETUP_PROGRAM='C:\setup\damaged-last.exe' tk_run_setup -silent 0 'C:\X'
+tk_check_eq "damaged last stream: exit status 1" 1 "$TK_STATUS"
+tk_check "damaged last stream: no install folder, no data folder" test ! -e \
+    "$(tk_wine_unix_path 'C:\X')" -a ! -e "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk')"
 
 # proto.txt's resource replaced by plain text of the same length: no zlib header at all.
 program_with raw 106

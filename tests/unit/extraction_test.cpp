@@ -117,6 +117,23 @@ TEST_F(ExtractionTest, BytesWithoutAZlibHeaderAreWrittenAsStoredDamagedStreamsNe
     EXPECT_TRUE(files.files.empty());
 }
 
+TEST_F(ExtractionTest, AStreamFoundDamagedWhileWrittenReplacesNothingNowOrAtTheRestart) {
+    const std::string target = kInstall + "server.txt";
+    files.files[target] = Bytes("old");
+    resources.data[201] = Truncated();
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    files.inUseFiles.insert(target);
+    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
+              ExtractOutcome::Failed);
+    EXPECT_EQ(files.files,
+              (std::map<std::string, fakes::FakeFiles::Bytes>{{target, Bytes("old")}}));
+    EXPECT_TRUE(files.pendingRenames.empty());
+    ASSERT_EQ(extractor.Notes().size(), 2u);
+    EXPECT_EQ(extractor.Notes()[0].why, FileShortfall::Damaged);
+    EXPECT_EQ(extractor.Notes()[1].why, FileShortfall::Damaged);
+}
+
 TEST_F(ExtractionTest, TheDamageCheckCoversExactlyTheStreamsThisEditionInflates) {
     struct Case {
         int id;

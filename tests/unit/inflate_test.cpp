@@ -45,6 +45,31 @@ TEST(Inflate, RejectsEverythingButOneCompleteStream) {
     EXPECT_TRUE(InflatesCompletely(Deflate({})));
 }
 
+TEST(Inflate, InPiecesJoinsToTheWholeAndStopsAtTheFirstRefusedPiece) {
+    std::vector<std::uint8_t> data(200 * 1024 + 17);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i * i / 7);
+    }
+    struct Pieces final : platform::ByteSink {
+        std::vector<std::uint8_t> joined;
+        int calls = 0;
+        int refused = -1;
+        bool Write(std::span<const std::uint8_t> piece) override {
+            if (calls++ == refused) {
+                return false;
+            }
+            joined.insert(joined.end(), piece.begin(), piece.end());
+            return true;
+        }
+    } whole, refusing;
+    ASSERT_TRUE(InflateInto(Deflate(data), whole));
+    EXPECT_EQ(whole.joined, data);
+    EXPECT_GT(whole.calls, 2) << "more output than the buffer holds";
+    refusing.refused = 1;
+    EXPECT_FALSE(InflateInto(Deflate(data), refusing));
+    EXPECT_EQ(refusing.calls, 2);
+}
+
 // The header rule is zlib's own: every two-byte start zlib takes, less those that ask for a
 // preset dictionary.
 TEST(Inflate, HeaderRuleMatchesWhatZlibAccepts) {

@@ -155,6 +155,31 @@ TEST_F(FilesTest, AMissingFolderFailsTheWriteWithItsErrorNumber) {
     EXPECT_EQ(outcome.error, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
 }
 
+// Content made piece by piece, as the extraction inflates it: whole when every piece came;
+// when it stops partway, the file and its restart copy stay as they were and no temporary
+// file is left.
+TEST_F(FilesTest, ContentInPiecesIsWrittenWholeOrNotAtAll) {
+    struct Pieces final : platform::FileContent {
+        bool stops = false;
+        bool WriteTo(platform::ByteSink& sink) const noexcept override {
+            return sink.Write(AsBytes("first, ")) && sink.Write(AsBytes("second")) && !stops;
+        }
+    } content;
+    const std::string target = folder / "app.exe";
+    ASSERT_EQ(files.ReplaceFileContent(target, content), ReplaceResult::Replaced);
+    EXPECT_EQ(ReadFile(target), "first, second");
+    WriteFile(folder / "~app.exe", "older copy");
+    content.stops = true;
+    const platform::ReplaceOutcome outcome = files.ReplaceFileContent(target, content);
+    EXPECT_EQ(outcome, ReplaceResult::BadContent);
+    EXPECT_EQ(outcome.error, 0u);
+    EXPECT_EQ(files.WriteRestartCopy(folder / "~app.exe", target, content),
+              ReplaceResult::BadContent);
+    EXPECT_EQ(ReadFile(target), "first, second");
+    EXPECT_EQ(ReadFile(folder / "~app.exe"), "older copy");
+    EXPECT_EQ(wintest::FileNames(folder.Path()), (std::vector<std::string>{"app.exe", "~app.exe"}));
+}
+
 TEST_F(FilesTest, ATargetThatDisappearedBeforeTheSwapGetsTheNewContent) {
     const std::wstring base = L"\\\\?\\" + std::wstring(folder.Path().begin(), folder.Path().end());
     WriteFile(folder / "tk~0001.tmp", "new content");

@@ -23,19 +23,30 @@ std::string ParentOf(std::string path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-            return false;
+// Appends each piece to the open file; after a refused piece, `error` says why.
+class FileSink final : public ByteSink {
+public:
+    explicit FileSink(HANDLE file) : file_(file) {}
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const DWORD chunk =
+                static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+            DWORD written = 0;
+            if (!::WriteFile(file_, bytes.data() + done, chunk, &written, nullptr) ||
+                written == 0) {
+                error = ::GetLastError();
+                return false;
+            }
+            done += written;
         }
-        done += written;
+        return true;
     }
-    return true;
-}
+    DWORD error = 0;
+
+private:
+    HANDLE file_;
+};
 
 bool InUse(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -224,23 +235,27 @@ bool RenameOpenFile(HANDLE file, const std::wstring& target) {
     return setInformation(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
-// Writes `bytes` into a new file beside `target`, flushed, with the access list of `model`
-// when it exists; `temporary` names it. The file is closed again unless the caller asked to
-// keep it open in `keep` (a new target takes its name through it).
+// Writes the content into a new file beside `target`, flushed, with the access list of
+// `model` when it exists; `temporary` names it. The file is closed again unless the caller
+// asked to keep it open in `keep` (a new target takes its name through it).
 ReplaceOutcome WriteBeside(const std::wstring& target, const std::wstring& model,
-                           std::span<const std::uint8_t> bytes, std::wstring& temporary,
+                           const FileContent& content, std::wstring& temporary,
                            FileHandle* keep = nullptr) {
     FileHandle file =
         CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE, temporary);
-    const bool written = file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get()) &&
+    FileSink sink(file.get());
+    const bool made = file && content.WriteTo(sink);
+    const bool written = made && ::FlushFileBuffers(file.get()) &&
                          (model.empty() || !Exists(model) || TakeOverAccessList(model, file.get()));
     if (!written) {
-        const DWORD error = ::GetLastError();
+        const DWORD error = sink.error != 0 ? sink.error : ::GetLastError();
+        // The content stopped by itself when the file was made and took every piece.
+        const bool badContent = file && !made && sink.error == 0;
         file.reset();
         if (!temporary.empty()) {
             ::DeleteFileW(temporary.c_str());
         }
-        return Failure(error);
+        return badContent ? ReplaceOutcome{ReplaceResult::BadContent, 0} : Failure(error);
     }
     if (keep != nullptr) {
         *keep = std::move(file);
@@ -248,7 +263,7 @@ ReplaceOutcome WriteBeside(const std::wstring& target, const std::wstring& model
     return {};
 }
 
-ReplaceOutcome ReplaceUnchecked(const std::string& path, std::span<const std::uint8_t> bytes) {
+ReplaceOutcome ReplaceUnchecked(const std::string& path, const FileContent& content) {
     const std::wstring target = ExtendedPath(path);
     if (target.empty()) {
         return Failure(::GetLastError());
@@ -272,7 +287,7 @@ ReplaceOutcome ReplaceUnchecked(const std::string& path, std::span<const std::ui
     std::wstring temporary;
     FileHandle file;
     if (const ReplaceOutcome written =
-            WriteBeside(target, exists ? target : std::wstring(), bytes, temporary, &file);
+            WriteBeside(target, exists ? target : std::wstring(), content, temporary, &file);
         written.result != ReplaceResult::Replaced) {
         return written;
     }
@@ -298,14 +313,14 @@ ReplaceOutcome ReplaceUnchecked(const std::string& path, std::span<const std::ui
 }
 
 ReplaceOutcome WriteCopyUnchecked(const std::string& copyPath, const std::string& targetPath,
-                                  std::span<const std::uint8_t> bytes) {
+                                  const FileContent& content) {
     const std::wstring copy = ExtendedPath(copyPath);
     const std::wstring target = ExtendedPath(targetPath);
     if (copy.empty() || target.empty()) {
         return Failure(::GetLastError());
     }
     std::wstring temporary;
-    if (const ReplaceOutcome written = WriteBeside(copy, target, bytes, temporary);
+    if (const ReplaceOutcome written = WriteBeside(copy, target, content, temporary);
         written.result != ReplaceResult::Replaced) {
         return written;
     }
@@ -433,19 +448,18 @@ bool Win32Files::CopyFileTo(const std::string& from, const std::string& to, bool
     return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
-ReplaceOutcome Win32Files::ReplaceFileContent(const std::string& path,
-                                              std::span<const std::uint8_t> bytes) {
+ReplaceOutcome Win32Files::ReplaceFileContent(const std::string& path, const FileContent& content) {
     try {
-        return ReplaceUnchecked(path, bytes);
+        return ReplaceUnchecked(path, content);
     } catch (const std::bad_alloc&) {
         return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
     }
 }
 
 ReplaceOutcome Win32Files::WriteRestartCopy(const std::string& copy, const std::string& target,
-                                            std::span<const std::uint8_t> bytes) {
+                                            const FileContent& content) {
     try {
-        return WriteCopyUnchecked(copy, target, bytes);
+        return WriteCopyUnchecked(copy, target, content);
     } catch (const std::bad_alloc&) {
         return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
     }

@@ -1,6 +1,7 @@
 #include "fakes/fake_files.h"
 
 #include <new>
+#include <utility>
 
 namespace tk::fakes {
 
@@ -96,7 +97,7 @@ bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool 
 }
 
 platform::ReplaceOutcome FakeFiles::ReplaceFileContent(const std::string& path,
-                                                       std::span<const std::uint8_t> bytes) {
+                                                       const platform::FileContent& content) {
     using platform::ReplaceResult;
     Log("Replace " + path);
     if (inUseFiles.count(path) != 0 || lockedFiles.count(path) != 0) {
@@ -117,18 +118,28 @@ platform::ReplaceOutcome FakeFiles::ReplaceFileContent(const std::string& path,
     if (!ParentExists(path)) {
         return {ReplaceResult::WriteFailed, 3};
     }
+    struct Collect final : platform::ByteSink {
+        Bytes bytes;
+        bool Write(std::span<const std::uint8_t> piece) override {
+            bytes.insert(bytes.end(), piece.begin(), piece.end());
+            return true;
+        }
+    } collected;
+    if (!content.WriteTo(collected)) {
+        return {ReplaceResult::BadContent, 0};
+    }
     if (vanishingFiles.count(path) == 0) {
-        files[path] = Bytes(bytes.begin(), bytes.end());
+        files[path] = std::move(collected.bytes);
     }
     return {};
 }
 
 platform::ReplaceOutcome FakeFiles::WriteRestartCopy(const std::string& copy,
                                                      const std::string& target,
-                                                     std::span<const std::uint8_t> bytes) {
+                                                     const platform::FileContent& content) {
     Log("WriteRestartCopy " + copy);
     const bool targetHidden = hiddenFiles.count(target) != 0;
-    const platform::ReplaceOutcome written = ReplaceFileContent(copy, bytes);
+    const platform::ReplaceOutcome written = ReplaceFileContent(copy, content);
     if (written == platform::ReplaceResult::Replaced) {
         if (targetHidden) {
             hiddenFiles.insert(copy);

@@ -46,10 +46,12 @@ public:
     platform::Status MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
+    using Files::ReplaceFileContent;
+    using Files::WriteRestartCopy;
     platform::ReplaceOutcome ReplaceFileContent(const std::string& path,
-                                                std::span<const std::uint8_t> bytes) override;
+                                                const platform::FileContent& content) override;
     platform::ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
-                                              std::span<const std::uint8_t> bytes) override;
+                                              const platform::FileContent& content) override;
     bool ReplaceableAtRestart(const std::string& path) override;
     bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
