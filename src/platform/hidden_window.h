@@ -2,14 +2,13 @@
 // Hidden top-level windows whose messages are answered by a callable: a component that
 // has no window of its own gets one to receive notifications and broadcasts.
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 namespace tk::platform {
 
 // Answers one message (message number, wParam, lParam) with the window procedure's result.
-using MessageHandler = std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam,
-                                                   std::intptr_t lParam)>;
+using MessageHandler = std::intptr_t (*)(std::uint32_t message, std::uintptr_t wParam,
+                                         std::intptr_t lParam);
 
 // One open hidden window; destroying the object destroys the window.
 class HiddenWindow {

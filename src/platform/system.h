@@ -1,10 +1,11 @@
 #pragma once
 // Facts about the running system and process, and the clock.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/function_ref.h"
 
 namespace tk::platform {
 
@@ -37,7 +38,7 @@ public:
     // milliseconds, calling `waiting` every few milliseconds meanwhile; the lock, or nothing
     // when the wait ran out. A run that ended without letting go counts as gone.
     virtual std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
-                                                        const std::function<void()>& waiting) = 0;
+                                                        FunctionRef<void()> waiting) = 0;
 };
 
 }  // namespace tk::platform

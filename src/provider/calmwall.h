@@ -6,7 +6,7 @@
 // current provider is registered with the current library and start the provider helper
 // "_fltw.exe" to register or remove it.
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,23 +23,33 @@ namespace tk::provider {
 class TVoFirewall;
 
 // An event: an object and one of its member functions, called with the event's arguments.
+// (Held as the object, the member and a function that joins them: no std::function.)
 template <typename... Args>
 class TMethod {
 public:
     TMethod() = default;
     template <typename Object>
-    TMethod(Object& object, void (Object::*member)(Args...))
-        : call_([&object, member](Args... args) { (object.*member)(args...); }) {}
+    TMethod(Object& object, void (Object::*member)(Args...)) : object_(&object) {
+        static_assert(sizeof member <= sizeof member_);
+        std::memcpy(member_, &member, sizeof member);
+        call_ = [](void* target, const unsigned char* stored, Args... args) {
+            void (Object::*called)(Args...) = nullptr;
+            std::memcpy(&called, stored, sizeof called);
+            (static_cast<Object*>(target)->*called)(args...);
+        };
+    }
 
-    bool Assigned() const { return static_cast<bool>(call_); }
+    bool Assigned() const { return call_ != nullptr; }
     void operator()(Args... args) const {
-        if (call_) {
-            call_(args...);
+        if (call_ != nullptr) {
+            call_(object_, member_, args...);
         }
     }
 
 private:
-    std::function<void(Args...)> call_;
+    void* object_ = nullptr;
+    void (*call_)(void*, const unsigned char*, Args...) = nullptr;
+    unsigned char member_[2 * sizeof(void*)] = {};
 };
 
 // Sender, Data, Accept, NewPort.

@@ -91,7 +91,7 @@ private:
 }  // namespace
 
 std::unique_ptr<SetupRunLock> Win32System::LockSetupRuns(std::uint32_t timeout,
-                                                         const std::function<void()>& waiting) {
+                                                         FunctionRef<void()> waiting) {
     // One name for every session of the machine (a deployment tool runs as SYSTEM in
     // session 0, an administrator's wizard in another session).
     KernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Global\\tidykiosk_filter_v3 setup run"));

@@ -19,7 +19,7 @@ public:
     std::uint32_t TickCount() override;
     std::string WindowsFolder() override;
     std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
-                                                const std::function<void()>& waiting) override;
+                                                FunctionRef<void()> waiting) override;
 };
 
 }  // namespace tk::platform::win32

@@ -55,7 +55,7 @@ public:
     bool otherRunHoldsLock = false;  // the wait for the setup-run lock runs out
     std::string WindowsFolder() override { return windowsFolder; }
     std::unique_ptr<platform::SetupRunLock> LockSetupRuns(
-        std::uint32_t, const std::function<void()>& waiting) override {
+        std::uint32_t, platform::FunctionRef<void()> waiting) override {
         if (log != nullptr) {
             log->push_back("LockSetupRuns");
         }
