@@ -78,10 +78,10 @@ struct ControlDef {
     int id;
     int parent;  // 0: the window itself
     ControlKind kind;
-    int left;
-    int top;
-    int width;
-    int height;
+    std::int16_t left;  // pixels of the client area
+    std::int16_t top;
+    std::int16_t width;
+    std::int16_t height;
     std::string_view text;  // code page 1254
     std::uint32_t flags;
 };
