@@ -35,3 +35,6 @@ add_test(NAME release_imports
          COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_imports.py ${CMAKE_OBJDUMP}
                  $<TARGET_FILE:tidykiosk_filter_v3> ${CMAKE_SOURCE_DIR}/tests/imports-allowed.txt)
 set_tests_properties(release_imports PROPERTIES LABELS release)
+add_test(NAME release_resource_layout
+         COMMAND ${TK_ALIGNER} --check $<TARGET_FILE:tidykiosk_filter_v3>)
+set_tests_properties(release_resource_layout PROPERTIES LABELS release)

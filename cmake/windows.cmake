@@ -18,6 +18,15 @@ execute_process(
 if(NOT TK_PACKER_RESULT EQUAL 0)
     message(FATAL_ERROR "Cannot build the payload packer (needs the host compiler and zlib1g-dev)")
 endif()
+# The resource section's data on a page boundary of the file (tools/align_resources.cpp).
+set(TK_ALIGNER ${CMAKE_BINARY_DIR}/host-tools/align_resources)
+execute_process(
+    COMMAND ${TK_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror
+            ${CMAKE_SOURCE_DIR}/tools/align_resources.cpp -o ${TK_ALIGNER}
+    RESULT_VARIABLE TK_ALIGNER_RESULT)
+if(NOT TK_ALIGNER_RESULT EQUAL 0)
+    message(FATAL_ERROR "Cannot build the resource aligner (needs the host compiler)")
+endif()
 
 # --- Stand-in programs ----------------------------------------------------------------------
 set(TK_STANDIN_PROGRAMS fltsrv fltcln fltfw _fltw Uninstall)
@@ -131,6 +140,10 @@ target_link_options(tidykiosk_filter_v3 PRIVATE -s)
 target_compile_options(tidykiosk_filter_v3 PRIVATE -fno-rtti)
 set_target_properties(tidykiosk_filter_v3 PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
+# The payload mapped from the file when the program starts, not copied into its memory:
+# the resources' data moved to a page boundary of the file (before signing, below).
+add_custom_command(TARGET tidykiosk_filter_v3 POST_BUILD
+    COMMAND ${TK_ALIGNER} $<TARGET_FILE:tidykiosk_filter_v3> VERBATIM)
 
 include(cmake/release.cmake)
 
