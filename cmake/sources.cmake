@@ -18,10 +18,12 @@ set(TK_CORE_SOURCES
     src/install/catalogue.cpp
     src/install/compatibility_layer.cpp
     src/install/extraction.cpp
+    src/install/folder_maker.cpp
     src/install/folder_access.cpp
     src/install/inflate.cpp
     src/install/install_sequence.cpp
     src/install/progress.cpp
+    src/platform/files.cpp
     src/platform/paths.cpp
     src/install/registry_entries.cpp
     src/install/shortcuts.cpp

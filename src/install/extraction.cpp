@@ -74,22 +74,15 @@ FileShortfall ShortfallOf(platform::ReplaceResult result) {
     }
 }
 
-// A payload file's content: its stream inflated on the way into the file, or its stored
-// bytes as they are.
-class PayloadContent final : public platform::FileContent {
-public:
-    PayloadContent(std::span<const std::uint8_t> stored, bool inflate)
-        : stored_(stored), inflate_(inflate) {}
-    bool WriteTo(platform::ByteSink& sink) const noexcept override {
-        return inflate_ ? InflateInto(stored_, sink) : sink.Write(stored_);
-    }
-
-private:
-    std::span<const std::uint8_t> stored_;
-    bool inflate_;
-};
-
 }  // namespace
+
+bool PayloadExtractor::Content::WriteTo(platform::ByteSink& sink) const noexcept {
+    return inflate_ ? InflateInto(stored_, sink) : sink.Write(stored_);
+}
+
+bool PayloadExtractor::Content::Damaged() const {
+    return inflate_ && !InflatesCompletely(stored_);
+}
 
 PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& resources,
                                    ProgressReporter& progress,
@@ -99,103 +92,131 @@ PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& 
       resources_(resources),
       progress_(progress),
       catalogue_(catalogue),
-      clientLanguages_(clientLanguages) {}
+      clientLanguages_(clientLanguages),
+      folders_(files),
+      entries_(new Entry[catalogue.size() + clientLanguages.size()]) {}
 
-ExtractOutcome PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
-                                                const std::string& dataFolder,
-                                                EditionCode edition) {
+bool PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
+                                      const std::string& dataFolder, EditionCode edition) {
     progress_.EntryReached();
     const auto found = Lookup(catalogue_, id);
-    if (!found) {
-        return ExtractOutcome::Failed;
-    }
-    const auto placed = Place(std::string(*found), edition);
-    if (!placed) {
-        return ExtractOutcome::NotForEdition;
-    }
-    return WriteResource(id, placed->path, placed->inDataFolder ? dataFolder : installFolder);
+    const auto placed = found ? Place(std::string(*found), edition) : std::nullopt;
+    return placed && Write(id, placed->path, placed->inDataFolder ? dataFolder : installFolder);
 }
 
-bool PayloadExtractor::PayloadDamaged(EditionCode edition) {
-    // False when the stream is damaged: it announces itself as zlib but does not inflate
-    // whole. A missing resource fails its own file later; raw names are never inflated,
-    // and stored bytes without a zlib header are a raw payload.
-    const auto intact = [&](int id, const std::string& path) {
-        progress_.KeepResponsive();
-        const auto raw = resources_.RawData(id);
-        return !raw || IsRawName(path) || !HasZlibHeader(*raw) || InflatesCompletely(*raw);
-    };
-    bool damaged = false;
-    for (const PayloadEntry& entry : catalogue_) {
-        const auto placed = Place(std::string(entry.entry), edition);
-        damaged = damaged || (placed && !intact(entry.id, placed->path));
-    }
-    for (const PayloadEntry& language : clientLanguages_) {
-        damaged = damaged ||
-                  (edition == kClientEdition && !intact(language.id, std::string(language.entry)));
-    }
-    return damaged;
-}
-
-ExtractOutcome PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
-                                                       const std::string& dataFolder) {
+bool PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
+                                             const std::string& dataFolder) {
     progress_.EntryReached();
     const auto found = Lookup(clientLanguages_, id);
-    if (!found) {
-        return ExtractOutcome::Failed;
-    }
-    return WriteResource(id, std::string(*found), dataFolder);
+    return found && Write(id, std::string(*found), dataFolder);
 }
 
-ExtractOutcome PayloadExtractor::WriteResource(int id, const std::string& relativePath,
-                                               const std::string& base) {
-    const std::string target = base + relativePath;
+bool PayloadExtractor::Load(Entry& entry, int id, const std::string& relativePath) {
+    const auto raw = resources_.RawData(id);
+    if (!raw) {
+        return false;
+    }
+    // The file is written once, already in its final form: inflated on the way, or the
+    // stored bytes when they are no zlib stream or the name is one of the raw names.
+    entry.stored = *raw;
+    entry.inflate = !IsRawName(relativePath) && HasZlibHeader(*raw);
+    return true;
+}
+
+bool PayloadExtractor::Write(int id, const std::string& relativePath, const std::string& base) {
+    if (written_ == catalogue_.size() + clientLanguages_.size()) {
+        return false;  // an entry asked for twice before the files were put in place
+    }
+    Entry& entry = entries_[written_++];
+    entry.target = base + relativePath;
+    entry.why = FileShortfall::Unexpected;
+    platform::ReplaceOutcome written{platform::ReplaceResult::WriteFailed};
     // Whatever goes wrong with this one file (memory, an exception from a platform call)
     // fails this file only.
     try {
-        const std::string folder = FolderOf(target);
+        const std::string folder = FolderOf(entry.target);
         if (!folder.empty() && !files_.DirectoryExists(folder)) {
-            files_.MakeDirectories(folder);  // a failure shows when the file is written
+            folders_.Make(folder);  // a failure shows when the file is written
         }
-        progress_.CurrentFile(FileNameOf(target));
-
-        const auto raw = resources_.RawData(id);
-        if (!raw) {
-            return Note(target, FileShortfall::NotInProgram, false);
+        progress_.CurrentFile(FileNameOf(entry.target));
+        if (!Load(entry, id, relativePath)) {
+            entry.why = FileShortfall::NotInProgram;
+            return false;
         }
-        // The file is written once, already in its final form: inflated on the way, or the
-        // stored bytes when they are no zlib stream or the name is one of the raw names.
-        const PayloadContent content(*raw, !IsRawName(relativePath) && HasZlibHeader(*raw));
         // Temporary files of an earlier run that was ended before it could tidy up.
         if (std::find(tidiedFolders_.begin(), tidiedFolders_.end(), folder) ==
             tidiedFolders_.end()) {
             files_.RemoveLeftovers(folder);
             tidiedFolders_.push_back(folder);
         }
-        const platform::ReplaceOutcome written = files_.ReplaceFileContent(target, content);
+        written =
+            files_.StageFileContent(entry.target, Content(entry.stored, entry.inflate), entry.file);
         if (written == platform::ReplaceResult::Replaced) {
-            return DiscardRestartCopy(target, content);
+            return true;
         }
-        if (written == platform::ReplaceResult::TargetInUse) {
-            return ScheduleForRestart(target, content);
-        }
-        return Note(target, ShortfallOf(written.result), false, written.error);
+        entry.why = ShortfallOf(written.result);
+        entry.error = written.error;
     } catch (...) {
-        return Note(target, FileShortfall::Unexpected, false);
     }
+    entry.file.reset();
+    // A stream that stopped the writing is damaged. One that was not written to its end for
+    // another reason is read through by itself, so that a damaged program is found whatever
+    // else stopped this file.
+    try {
+        damaged_ =
+            damaged_ || written == platform::ReplaceResult::BadContent ||
+            (Load(entry, id, relativePath) && Content(entry.stored, entry.inflate).Damaged());
+    } catch (...) {
+    }
+    return false;
 }
 
-ExtractOutcome PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled,
-                                      std::uint32_t error) {
+void PayloadExtractor::PutInPlace() {
+    for (std::size_t i = 0; i < written_; ++i) {
+        Entry& entry = entries_[i];
+        progress_.KeepResponsive();
+        if (entry.file) {
+            Put(entry);
+        } else {
+            Note(entry.target, entry.why, false, entry.error);
+        }
+    }
+    written_ = 0;
+}
+
+void PayloadExtractor::Discard() {
+    for (std::size_t i = 0; i < written_; ++i) {
+        entries_[i].file.reset();  // the written file goes with it
+    }
+    written_ = 0;
+    folders_.RemoveMade();
+}
+
+void PayloadExtractor::Put(Entry& entry) {
+    try {
+        const platform::ReplaceOutcome put = files_.PutInPlace(*entry.file);
+        if (put == platform::ReplaceResult::Replaced) {
+            DiscardRestartCopy(entry.target, Content(entry.stored, entry.inflate));
+        } else if (put == platform::ReplaceResult::TargetInUse) {
+            ScheduleForRestart(entry.target, *entry.file);
+        } else {
+            Note(entry.target, ShortfallOf(put.result), false, put.error);
+        }
+    } catch (...) {
+        Note(entry.target, FileShortfall::Unexpected, false);
+    }
+    entry.file.reset();
+}
+
+void PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled,
+                            std::uint32_t error) {
     notes_.push_back(FileNote{path, why, scheduled, error});
-    return scheduled ? ExtractOutcome::Scheduled : ExtractOutcome::Failed;
 }
 
 // The new content waits beside the target in a copy that the system moves over it at the
 // next restart. The copy is complete on disk before its rename is registered, so no restart
 // ever moves a half-written copy.
-ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
-                                                    const platform::FileContent& content) {
+void PayloadExtractor::ScheduleForRestart(const std::string& target, platform::StagedFile& file) {
     const std::string copy = PendingCopyOf(target);
     if (copy.empty()) {
         return Note(target, FileShortfall::InUse, false);
@@ -203,7 +224,7 @@ ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
     if (!files_.ReplaceableAtRestart(target)) {
         return Note(target, FileShortfall::NoRestartHere, false);
     }
-    const platform::ReplaceOutcome written = files_.WriteRestartCopy(copy, target, content);
+    const platform::ReplaceOutcome written = files_.PutAsRestartCopy(file, copy);
     if (written != platform::ReplaceResult::Replaced) {
         // An older copy that cannot be brought up to date must not win at the restart.
         if (files_.FileExists(copy) && files_.CancelReplaceAtRestart(copy, target)) {
@@ -215,28 +236,27 @@ ExtractOutcome PayloadExtractor::ScheduleForRestart(const std::string& target,
         files_.RemoveFile(copy);
         return Note(target, FileShortfall::InUse, false);
     }
-    return Note(target, FileShortfall::InUse, true);
+    Note(target, FileShortfall::InUse, true);
 }
 
 // The target holds the new content now: a copy that an earlier install left for the
 // restart is older, and must not be moved over it then. Its rename is taken out of the
 // system's list and the copy removed; where the rename must stay, the copy is brought up to
 // date instead.
-ExtractOutcome PayloadExtractor::DiscardRestartCopy(const std::string& target,
-                                                    const platform::FileContent& content) {
+void PayloadExtractor::DiscardRestartCopy(const std::string& target,
+                                          const platform::FileContent& content) {
     const std::string copy = PendingCopyOf(target);
     if (copy.empty() || !files_.FileExists(copy)) {
-        return ExtractOutcome::Written;
+        return;
     }
     if (files_.CancelReplaceAtRestart(copy, target)) {
         files_.RemoveFileNowOrAtRestart(copy);
-        return ExtractOutcome::Written;
+        return;
     }
-    if (files_.RemoveFile(copy) ||
-        files_.WriteRestartCopy(copy, target, content) == platform::ReplaceResult::Replaced) {
-        return ExtractOutcome::Written;
+    if (!files_.RemoveFile(copy) &&
+        files_.WriteRestartCopy(copy, target, content) != platform::ReplaceResult::Replaced) {
+        Note(target, FileShortfall::StaleCopy, false);
     }
-    return Note(target, FileShortfall::StaleCopy, false);
 }
 
 }  // namespace tk::install

@@ -1,23 +1,19 @@
 #pragma once
-// Turns one payload resource into one file on disk.
+// Turns the payload resources into files on disk.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "install/catalogue.h"
+#include "install/folder_maker.h"
 #include "install/progress.h"
 #include "platform/files.h"
 #include "platform/resources.h"
 
 namespace tk::install {
-
-enum class ExtractOutcome {
-    Written,        // the file holds the payload
-    NotForEdition,  // the entry is not installed by this edition; nothing to do
-    Failed,         // the file belongs to this edition but could not be written
-    Scheduled,      // the file is in use: its new content replaces it at the next restart
-};
 
 // Why a file of this edition does not hold its payload now.
 enum class FileShortfall {
@@ -35,11 +31,15 @@ enum class FileShortfall {
 
 struct FileNote {
     std::string path;
-    FileShortfall why;
-    bool scheduled;  // replaced at the next restart
+    FileShortfall why = FileShortfall::Unexpected;
+    bool scheduled = false;  // replaced at the next restart
     std::uint32_t error = 0;
 };
 
+// Writes the payload files in two rounds: every file of the edition is first written in
+// full beside its target, its stream checked on the way, and only when no stream was
+// damaged are they put in place. A damaged program file so installs nothing, without a
+// separate reading of the payload and without holding any file in memory.
 class PayloadExtractor {
 public:
     PayloadExtractor(platform::Files& files, platform::Resources& resources,
@@ -47,36 +47,67 @@ public:
                      std::span<const PayloadEntry> catalogue = PayloadCatalogue(),
                      std::span<const PayloadEntry> clientLanguages = ClientLanguageList());
 
-    // One entry of the payload catalogue, filtered by edition and routed by its markers.
-    ExtractOutcome ExtractPayload(int id, const std::string& installFolder,
-                                  const std::string& dataFolder, EditionCode edition);
+    // One entry of the payload catalogue, filtered by edition and routed by its markers:
+    // its file is written beside its target, to be put in place by PutInPlace. True when it
+    // was; false when the edition does not install it or it could not be written (noted).
+    bool ExtractPayload(int id, const std::string& installFolder, const std::string& dataFolder,
+                        EditionCode edition);
     // One entry of the client language list, always into the data folder.
-    ExtractOutcome ExtractClientLanguage(int id, const std::string& installFolder,
-                                         const std::string& dataFolder);
-    // True when a resource this edition installs begins with a zlib header but is no
-    // complete stream with a matching checksum: the program file itself is damaged. Each
-    // stream is inflated through a small fixed buffer and nothing of it is kept, so the
-    // check needs no folder and no more memory for a larger payload.
-    bool PayloadDamaged(EditionCode edition);
-    // Every file of the calls so far that was scheduled or failed, in call order.
+    bool ExtractClientLanguage(int id, const std::string& installFolder,
+                               const std::string& dataFolder);
+    // True when a stream written or tried so far begins with a zlib header but is no
+    // complete stream with a matching checksum: the program file itself is damaged.
+    bool Damaged() const { return damaged_; }
+    // Puts every written file in place, in the order written: over its target, or where
+    // the target is in use as the copy that replaces it at the next restart.
+    void PutInPlace();
+    // Removes every written file and every folder the extraction made.
+    void Discard();
+    // Every file put in place so far that was scheduled or failed, in entry order.
     const std::vector<FileNote>& Notes() const { return notes_; }
 
 private:
-    ExtractOutcome WriteResource(int id, const std::string& relativePath, const std::string& base);
-    ExtractOutcome Note(const std::string& path, FileShortfall why, bool scheduled,
-                        std::uint32_t error = 0);
-    ExtractOutcome ScheduleForRestart(const std::string& target,
-                                      const platform::FileContent& content);
-    ExtractOutcome DiscardRestartCopy(const std::string& target,
-                                      const platform::FileContent& content);
+    // A file's content as it is written: its stream inflated on the way, or its stored bytes.
+    class Content final : public platform::FileContent {
+    public:
+        Content(std::span<const std::uint8_t> stored, bool inflate)
+            : stored_(stored), inflate_(inflate) {}
+        bool WriteTo(platform::ByteSink& sink) const noexcept override;
+        bool Damaged() const;  // reads the stream whole through a small buffer
+
+    private:
+        std::span<const std::uint8_t> stored_;
+        bool inflate_;
+    };
+    struct Entry {
+        std::string target;
+        std::span<const std::uint8_t> stored;  // the resource's bytes
+        bool inflate = false;
+        std::unique_ptr<platform::StagedFile> file;     // none when it could not be written,
+        FileShortfall why = FileShortfall::Unexpected;  // then why
+        std::uint32_t error = 0;
+    };
+
+    // The entry's stored bytes and whether they are inflated; false when the program has none.
+    bool Load(Entry& entry, int id, const std::string& relativePath);
+    bool Write(int id, const std::string& relativePath, const std::string& base);
+    void Put(Entry& entry);
+    void Note(const std::string& path, FileShortfall why, bool scheduled, std::uint32_t error = 0);
+    void ScheduleForRestart(const std::string& target, platform::StagedFile& file);
+    void DiscardRestartCopy(const std::string& target, const platform::FileContent& content);
 
     platform::Files& files_;
     platform::Resources& resources_;
     ProgressReporter& progress_;
     std::span<const PayloadEntry> catalogue_;
     std::span<const PayloadEntry> clientLanguages_;
+    FolderMaker folders_;
+    // One entry for each file of the edition, as many as both lists have.
+    std::unique_ptr<Entry[]> entries_;
+    std::size_t written_ = 0;
     std::vector<FileNote> notes_;
     std::vector<std::string> tidiedFolders_;
+    bool damaged_ = false;
 };
 
 }  // namespace tk::install

@@ -33,6 +33,7 @@ InstallSequence::InstallSequence(InstallRequest request, const InstallPlatform& 
       system_(platform.system),
       progress_(progress),
       provider_(provider),
+      folders_(platform.files),
       extractor_(platform.files, platform.resources, progress) {}
 
 std::string InstallSequence::ComputeDataFolder(const std::string& installFolder) {
@@ -46,7 +47,7 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
     if (candidate == installFolder) {
         return installFolder;
     }
-    if (files_.DirectoryExists(candidate) || files_.MakeDirectories(candidate)) {
+    if (files_.DirectoryExists(candidate) || folders_.Make(candidate)) {
         return candidate;
     }
     return installFolder;
@@ -119,16 +120,25 @@ InstallOutcome InstallSequence::Run() {
     if (!runLock) {
         throw InstallError(std::string(texts::kAnotherSetupRun));
     }
-    // A truncated or altered program installs nothing at all, not some of its files.
-    if (extractor_.PayloadDamaged(request_.edition)) {
-        throw InstallError(std::string(texts::kSetupDamaged));
-    }
     if (!files_.DirectoryExists(installFolder)) {
-        files_.MakeDirectories(installFolder);  // later steps fail one by one if this did
+        folders_.Make(installFolder);  // later steps fail one by one if this did
     }
     dataFolder_ = ComputeDataFolder(installFolder);
-    platform::profile::Mark("folders and damage check");
+    platform::profile::Mark("folders");
 
+    progress_.Reached(InstallStage::CopyingFiles);
+    ExtractAll(installFolder);
+    // A truncated or altered program installs nothing at all, not some of its files: what
+    // was written goes again, with the folders made for it, and no rights were changed.
+    if (extractor_.Damaged()) {
+        extractor_.Discard();
+        folders_.RemoveMade();
+        throw InstallError(std::string(texts::kSetupDamaged));
+    }
+    platform::profile::Mark("files written");
+
+    // The rights come before the files are put in place; files written before them take
+    // them from the folder as the system passes them down.
     bool done = false;
     try {
         done = FolderAccess(files_, platform_.security, platform_.shell, system_)
@@ -138,9 +148,9 @@ InstallOutcome InstallSequence::Run() {
     StepDone(done, texts::kStepFolderAccess);
     platform::profile::Mark("folder rights");
 
-    progress_.Reached(InstallStage::CopyingFiles);
-    ExtractAll(installFolder);
+    extractor_.PutInPlace();
     report_.files = extractor_.Notes();
+    platform::profile::Mark("files in place");
     WriteSettingsFile(installFolder);
     platform::profile::Mark("settings");
 

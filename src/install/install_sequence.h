@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "install/extraction.h"
+#include "install/folder_maker.h"
 #include "install/install_request.h"
 #include "install/progress.h"
 #include "platform/files.h"
@@ -83,8 +84,8 @@ public:
     InstallSequence(InstallRequest request, const InstallPlatform& platform,
                     ProgressReporter& progress, ProviderPort& provider);
 
-    // Runs the whole sequence; throws InstallError when a step stops it, or before anything
-    // is written when a payload stream of this edition is damaged.
+    // Runs the whole sequence; throws InstallError when a step stops it, or, leaving
+    // nothing behind, when a payload stream of this edition is damaged.
     InstallOutcome Run();
 
     // The install folder as the run settled it (with its final backslash), and the data folder.
@@ -105,6 +106,7 @@ private:
     platform::System& system_;
     ProgressReporter& progress_;
     ProviderPort& provider_;
+    FolderMaker folders_;  // the install folder and the data folder, where this run made them
     PayloadExtractor extractor_;
     std::string installFolder_;
     std::string dataFolder_;

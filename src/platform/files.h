@@ -2,6 +2,7 @@
 // File-system operations the installer needs. Paths are code page 1254 strings with
 // backslashes; the Win32 implementation passes them to the ANSI entry points unchanged.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -61,6 +62,13 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+// A file's new content, written in full and flushed beside its target, that nothing has
+// put in place yet. Dropping it removes the written file.
+class StagedFile {
+public:
+    virtual ~StagedFile() = default;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -73,21 +81,33 @@ public:
     virtual Status MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
-    // Writes the content into a new temporary file beside the target, flushes it and moves
-    // it over the target in one step, so the target is never seen half written. A replaced
-    // target's attributes and access list carry over. Content that stops before its end
-    // leaves the target as it was and no temporary file.
-    virtual ReplaceOutcome ReplaceFileContent(const std::string& path,
-                                              const FileContent& content) = 0;
+    // Writes the content into a new temporary file beside `path`, flushed, with the
+    // attributes-to-be and the access list of the file now at `path` when there is one.
+    // Nothing at `path` changes yet: the written file waits in `staged` until PutInPlace or
+    // PutAsRestartCopy takes it, and is removed when `staged` goes unused. Content that stops
+    // before its end (BadContent) leaves no temporary file.
+    virtual ReplaceOutcome StageFileContent(const std::string& path, const FileContent& content,
+                                            std::unique_ptr<StagedFile>& staged) = 0;
+    // Moves the staged file over its target in one step, so the target is never seen half
+    // written; a read-only target, a folder or a target that another program holds open is
+    // left untouched, and the staged file stays for PutAsRestartCopy.
+    virtual ReplaceOutcome PutInPlace(StagedFile& staged) = 0;
+    // Moves the staged file over `copy`, the file that replaces its target at the next
+    // restart, with the attributes that the target has now (which that move carries over).
+    virtual ReplaceOutcome PutAsRestartCopy(StagedFile& staged, const std::string& copy) = 0;
+    // Deletes the folder when it is empty (RemoveDirectoryA); true when it is gone.
+    virtual bool RemoveEmptyFolder(const std::string& path) = 0;
+
+    // The content written beside the target and put over it at once.
+    ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content);
     ReplaceOutcome ReplaceFileContent(const std::string& path,
                                       std::span<const std::uint8_t> bytes) {
         return ReplaceFileContent(path, StoredContent(bytes));
     }
-    // Writes `copy`, the file that replaces `target` at the next restart, the same way:
-    // a new temporary file, flushed, then moved over `copy`. It gets the attributes and the
-    // access list that `target` has now, which the move at the restart carries over.
-    virtual ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
-                                            const FileContent& content) = 0;
+    // Writes `copy`, the file that replaces `target` at the next restart, the same way,
+    // with the access list and the attributes that `target` has now.
+    ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
+                                    const FileContent& content);
     ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
                                     std::span<const std::uint8_t> bytes) {
         return WriteRestartCopy(copy, target, StoredContent(bytes));
@@ -106,7 +126,7 @@ public:
     // is gone or its deletion is pending.
     virtual bool RemoveFileNowOrAtRestart(const std::string& path) = 0;
     // Removes the temporary files that an earlier run, ended before it could tidy up, left
-    // in the folder (named as ReplaceFileContent names its own).
+    // in the folder (named as StageFileContent names its own).
     virtual void RemoveLeftovers(const std::string& folder) = 0;
     // WritePrivateProfileStringA: sets one key, keeps the rest of the file.
     virtual bool WriteProfileValue(const std::string& file, const std::string& section,

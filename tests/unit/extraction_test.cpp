@@ -33,6 +33,36 @@ protected:
         }
     }
     std::string Content(int id) { return "content of " + std::to_string(id); }
+    // One entry written and put in place at once; what became of it, as the install's
+    // notes tell it.
+    enum class Outcome { Written, NotForEdition, Failed, Scheduled };
+    Outcome Extract(int id, EditionCode edition) {
+        return Settled(extractor.ExtractPayload(id, kInstall, kData, edition));
+    }
+    Outcome ExtractLanguage(int id) {
+        return Settled(extractor.ExtractClientLanguage(id, kInstall, kData));
+    }
+    Outcome Settled(bool written) {
+        const std::size_t noted = extractor.Notes().size();
+        extractor.PutInPlace();
+        if (extractor.Notes().size() > noted) {
+            return extractor.Notes().back().scheduled ? Outcome::Scheduled : Outcome::Failed;
+        }
+        return written ? Outcome::Written : Outcome::NotForEdition;
+    }
+    // Whether a new extractor that wrote every entry of the edition found a damaged stream;
+    // what it wrote goes again.
+    bool DamageFound(EditionCode edition) {
+        PayloadExtractor fresh(files, resources, page, kTestCatalogue, kTestLanguages);
+        for (const PayloadEntry& entry : kTestCatalogue) {
+            fresh.ExtractPayload(entry.id, kInstall, kData, edition);
+        }
+        if (edition == kClientEdition) {
+            fresh.ExtractClientLanguage(201, kInstall, kData);
+        }
+        fresh.Discard();
+        return fresh.Damaged();
+    }
 
     fakes::FakeFiles files;
     fakes::FakeResources resources;
@@ -45,23 +75,22 @@ TEST_F(ExtractionTest, EditionFilterAndMarkersRouteEachEntry) {
     struct Case {
         int id;
         EditionCode edition;
-        ExtractOutcome outcome;
+        Outcome outcome;
         std::string target;
     };
     const Case cases[] = {
-        {201, kServerEdition, ExtractOutcome::Written, kInstall + "server.txt"},
-        {201, kClientEdition, ExtractOutcome::NotForEdition, ""},
-        {202, kServerEdition, ExtractOutcome::Written, kInstall + "both.txt"},
-        {202, kClientEdition, ExtractOutcome::Written, kInstall + "both.txt"},
-        {203, kServerEdition, ExtractOutcome::Written, kData + "both-data.txt"},
-        {203, kClientEdition, ExtractOutcome::Written, kData + "both-data.txt"},
-        {204, kServerEdition, ExtractOutcome::Written, kData + "server-data.txt"},
-        {204, kClientEdition, ExtractOutcome::NotForEdition, ""},
+        {201, kServerEdition, Outcome::Written, kInstall + "server.txt"},
+        {201, kClientEdition, Outcome::NotForEdition, ""},
+        {202, kServerEdition, Outcome::Written, kInstall + "both.txt"},
+        {202, kClientEdition, Outcome::Written, kInstall + "both.txt"},
+        {203, kServerEdition, Outcome::Written, kData + "both-data.txt"},
+        {203, kClientEdition, Outcome::Written, kData + "both-data.txt"},
+        {204, kServerEdition, Outcome::Written, kData + "server-data.txt"},
+        {204, kClientEdition, Outcome::NotForEdition, ""},
     };
     for (const Case& c : cases) {
         files.files.clear();
-        EXPECT_EQ(extractor.ExtractPayload(c.id, kInstall, kData, c.edition), c.outcome)
-            << c.id << " edition " << int(c.edition);
+        EXPECT_EQ(Extract(c.id, c.edition), c.outcome) << c.id << " edition " << int(c.edition);
         if (c.target.empty()) {
             EXPECT_TRUE(files.files.empty()) << c.id;
         } else {
@@ -73,17 +102,16 @@ TEST_F(ExtractionTest, EditionFilterAndMarkersRouteEachEntry) {
 
 TEST_F(ExtractionTest, EveryCallAdvancesTheBarEvenWhenSkipped) {
     for (int i = 0; i < 3; ++i) {
-        extractor.ExtractPayload(201, kInstall, kData, kClientEdition);
+        Extract(201, kClientEdition);
     }
     EXPECT_EQ(view.position, 3);
     view.position = 24;
-    extractor.ExtractPayload(202, kInstall, kData, kClientEdition);
+    Extract(202, kClientEdition);
     EXPECT_EQ(view.position, 24) << "the bar clamps at its maximum";
 }
 
 TEST_F(ExtractionTest, MissingSubfoldersAreCreated) {
-    ASSERT_EQ(extractor.ExtractPayload(205, kInstall, kData, kServerEdition),
-              ExtractOutcome::Written);
+    ASSERT_EQ(Extract(205, kServerEdition), Outcome::Written);
     EXPECT_TRUE(files.DirectoryExists("C:\\Install\\sub\\deep"));
     EXPECT_EQ(files.Text(kInstall + "sub\\deep\\x.txt"), Content(205));
     EXPECT_EQ(view.fileTexts.back(), "x.txt");
@@ -92,8 +120,7 @@ TEST_F(ExtractionTest, MissingSubfoldersAreCreated) {
 TEST_F(ExtractionTest, InflatesExactlyOnce) {
     const auto inner = Deflate(Bytes("language data"));
     resources.data[201] = Deflate(inner);
-    ASSERT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Written);
+    ASSERT_EQ(Extract(201, kServerEdition), Outcome::Written);
     EXPECT_EQ(files.files[kInstall + "server.txt"], inner);
 }
 
@@ -106,14 +133,12 @@ std::vector<std::uint8_t> Truncated() {
 TEST_F(ExtractionTest, BytesWithoutAZlibHeaderAreWrittenAsStoredDamagedStreamsNever) {
     for (const auto& raw : {Bytes("plain text, not compressed"), Bytes("")}) {
         resources.data[201] = raw;
-        ASSERT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-                  ExtractOutcome::Written);
+        ASSERT_EQ(Extract(201, kServerEdition), Outcome::Written);
         EXPECT_EQ(files.files[kInstall + "server.txt"], raw);
     }
     files.files.clear();
     resources.data[201] = Truncated();
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_TRUE(files.files.empty());
 }
 
@@ -121,11 +146,9 @@ TEST_F(ExtractionTest, AStreamFoundDamagedWhileWrittenReplacesNothingNowOrAtTheR
     const std::string target = kInstall + "server.txt";
     files.files[target] = Bytes("old");
     resources.data[201] = Truncated();
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     files.inUseFiles.insert(target);
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.files,
               (std::map<std::string, fakes::FakeFiles::Bytes>{{target, Bytes("old")}}));
     EXPECT_TRUE(files.pendingRenames.empty());
@@ -148,48 +171,52 @@ TEST_F(ExtractionTest, TheDamageCheckCoversExactlyTheStreamsThisEditionInflates)
         {206, Truncated(), false, false},  // a raw name: stored, never inflated
         {202, Bytes("no zlib header"), false, false},
     };
-    EXPECT_FALSE(extractor.PayloadDamaged(kServerEdition));
+    EXPECT_FALSE(DamageFound(kServerEdition));
     for (const Case& c : cases) {
         const auto intact = resources.data[c.id];
         resources.data[c.id] = c.bytes;
-        EXPECT_EQ(extractor.PayloadDamaged(kServerEdition), c.serverDamaged) << c.id;
-        EXPECT_EQ(extractor.PayloadDamaged(kClientEdition), c.clientDamaged) << c.id;
+        EXPECT_EQ(DamageFound(kServerEdition), c.serverDamaged) << c.id;
+        EXPECT_EQ(DamageFound(kClientEdition), c.clientDamaged) << c.id;
+        // A file that cannot be written is not read through on the way: its stream is
+        // still checked.
+        files.diskFull = true;
+        EXPECT_EQ(DamageFound(kServerEdition), c.serverDamaged) << c.id << " on a full disk";
+        files.diskFull = false;
         resources.data[c.id] = intact;
     }
     resources.data.erase(202);
-    EXPECT_FALSE(extractor.PayloadDamaged(kClientEdition)) << "a missing file fails by itself";
+    EXPECT_FALSE(DamageFound(kClientEdition)) << "a missing file fails by itself";
 }
 
-TEST_F(ExtractionTest, FilesWrittenAfterTheCheckHoldTheirOwnContentEveryTime) {
-    ASSERT_FALSE(extractor.PayloadDamaged(kClientEdition));
-    // 201 is checked for the language list only; 202 is written twice from one check.
-    EXPECT_EQ(extractor.ExtractClientLanguage(201, kInstall, kData), ExtractOutcome::Written);
-    for (int round = 0; round < 2; ++round) {
-        ASSERT_EQ(extractor.ExtractPayload(202, kInstall, kData, kClientEdition),
-                  ExtractOutcome::Written);
-        EXPECT_EQ(files.Text(kInstall + "both.txt"), Content(202)) << round;
+TEST_F(ExtractionTest, ADamagedLastStreamLeavesNoFileNoTemporaryFileAndNoFolderItMade) {
+    files.files[kInstall + "both.txt"] = Bytes("old");
+    resources.data[201] = Truncated();  // the Client edition's language file, written last
+    for (const PayloadEntry& entry : kTestCatalogue) {
+        extractor.ExtractPayload(entry.id, kInstall, kData, kClientEdition);
     }
-    EXPECT_EQ(files.Text(kData + "languages\\data\\a.lng"), Content(201));
-    EXPECT_EQ(files.files.size(), 2u);
-
-    ASSERT_FALSE(extractor.PayloadDamaged(kServerEdition));
-    resources.data[203] = Deflate(Bytes("stored again after the check"));
-    ASSERT_EQ(extractor.ExtractPayload(203, kInstall, kData, kServerEdition),
-              ExtractOutcome::Written);
-    EXPECT_EQ(files.Text(kData + "both-data.txt"), "stored again after the check");
+    ASSERT_FALSE(extractor.Damaged());
+    EXPECT_EQ(files.files.size(), 4u) << "three files wait beside their targets";
+    extractor.ExtractClientLanguage(201, kInstall, kData);
+    ASSERT_TRUE(extractor.Damaged());
+    extractor.Discard();
+    EXPECT_EQ(
+        files.files,
+        (std::map<std::string, fakes::FakeFiles::Bytes>{{kInstall + "both.txt", Bytes("old")}}));
+    EXPECT_EQ(files.directories, (std::set<std::string>{"C:", "C:\\Data", "C:\\Install"}));
+    extractor.PutInPlace();
+    EXPECT_TRUE(extractor.Notes().empty()) << "nothing is left to put in place";
 }
 
 TEST_F(ExtractionTest, RawNamesAreNeverInflatedAndTheTestIsCaseSensitive) {
     for (int id : {206, 207}) {
-        ASSERT_EQ(extractor.ExtractPayload(id, kInstall, kData, kServerEdition),
-                  ExtractOutcome::Written);
+        ASSERT_EQ(Extract(id, kServerEdition), Outcome::Written);
     }
     EXPECT_EQ(files.files[kInstall + "datax\\autoset.dat"], resources.data[206]);
     EXPECT_EQ(files.files[kInstall + "datax\\mred.dat"], resources.data[207]);
-    extractor.ExtractPayload(208, kInstall, kData, kServerEdition);
+    Extract(208, kServerEdition);
     EXPECT_EQ(files.Text(kInstall + "DATAX\\autoset.dat"), Content(208));
     // The raw-name test looks at the path after the markers are removed.
-    extractor.ExtractPayload(209, kInstall, kData, kClientEdition);
+    Extract(209, kClientEdition);
     EXPECT_EQ(files.files[kData + "datax\\mred.dat"], resources.data[209]);
 }
 
@@ -198,26 +225,22 @@ TEST_F(ExtractionTest, FailuresLeaveExistingFilesAsTheyWere) {
     files.files[target] = Bytes("old");
 
     files.busyFiles.insert(target);  // read-only: not scheduled for the restart either
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.Text(target), "old");
     EXPECT_TRUE(files.pendingRenames.empty());
     files.busyFiles.clear();
 
     files.diskFull = true;
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.Text(target), "old");
     files.diskFull = false;
 
     resources.data.erase(201);
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.Text(target), "old");
     EXPECT_EQ(view.fileTexts.back(), "server.txt") << "the name shows before the resource is read";
 
-    EXPECT_EQ(extractor.ExtractPayload(999, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(999, kServerEdition), Outcome::NotForEdition) << "no such entry";
 }
 
 TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
@@ -225,8 +248,7 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     const std::string copy = kInstall + "~server.txt";
     files.files[target] = Bytes("running");
     files.inUseFiles.insert(target);
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Scheduled);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Scheduled);
     EXPECT_EQ(files.Text(target), "running");
     EXPECT_EQ(files.Text(copy), Content(201));
     EXPECT_FALSE(files.hiddenFiles.count(copy)) << "the restart would make the file hidden";
@@ -237,29 +259,25 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     // restart where something holds it now.
     files.inUseFiles.clear();
     files.lockedFiles.insert(copy);
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Written);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Written);
     EXPECT_TRUE(files.pendingRenames.empty());
     EXPECT_EQ(files.pendingDeletes, std::set<std::string>{copy});
 
     // Neither the rename nor the copy can go: the file is reported, not called installed.
     files.pendingRenames = {{target, copy}};
     files.restartListUnwritable = true;
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     // The rename of a copy that cannot be written is not added; nothing moves on a drive
     // that does not exist at the restart.
     files.lockedFiles.clear();
     files.pendingRenames.clear();
     files.files.erase(copy);
     files.inUseFiles.insert(target);
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_FALSE(files.FileExists(copy));
     files.restartListUnwritable = false;
     files.remoteDrives.insert("C:");
-    EXPECT_EQ(extractor.ExtractPayload(201, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_FALSE(files.FileExists(copy));
     EXPECT_TRUE(files.pendingRenames.empty());
 
@@ -276,20 +294,18 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
 
 TEST_F(ExtractionTest, AnExistingWritableFileIsReplaced) {
     files.files[kInstall + "both.txt"] = Bytes("an older and longer version of the file");
-    ASSERT_EQ(extractor.ExtractPayload(202, kInstall, kData, kClientEdition),
-              ExtractOutcome::Written);
+    ASSERT_EQ(Extract(202, kClientEdition), Outcome::Written);
     EXPECT_EQ(files.Text(kInstall + "both.txt"), Content(202));
 }
 
 TEST_F(ExtractionTest, AFolderThatCannotBeMadeFailsTheFile) {
     files.uncreatableFolders.insert("C:\\Install\\sub");
-    EXPECT_EQ(extractor.ExtractPayload(205, kInstall, kData, kServerEdition),
-              ExtractOutcome::Failed);
+    EXPECT_EQ(Extract(205, kServerEdition), Outcome::Failed);
     EXPECT_TRUE(files.files.empty());
 }
 
 TEST_F(ExtractionTest, ClientLanguageGoesToTheDataFolderWithoutFilter) {
-    ASSERT_EQ(extractor.ExtractClientLanguage(201, kInstall, kData), ExtractOutcome::Written);
+    ASSERT_EQ(ExtractLanguage(201), Outcome::Written);
     EXPECT_EQ(files.Text(kData + "languages\\data\\a.lng"), Content(201));
     EXPECT_EQ(view.position, 1);
 }

@@ -127,9 +127,9 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
 
     const std::vector<std::string> milestones = {
         "Status Preparing folders...",
+        "Status Copying files...",
         "Grant " + data,
         "Grant " + install,
-        "Status Copying files...",
         "WriteProfile " + data + "datax\\data.ini [Settings] Lang=english.lng",
         "Status Creating registry keys...",
         "Provider " + install + "_fltw.exe | " + install + "plugin\\_kfilter.dll",
@@ -365,8 +365,9 @@ TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstal
     EXPECT_TRUE(view.completionShown);
 }
 
-TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
-    request.installFolder = "C:\\X\\";
+TEST_F(InstallSequenceTest, ADamagedStreamLeavesNothingBehind) {
+    request.installFolder = "C:\\X\\Filter\\";
+    const auto folders = files.directories;
     auto& damaged = resources.data[110];
     damaged[damaged.size() / 2] ^= 0x01;
     try {
@@ -375,9 +376,9 @@ TEST_F(InstallSequenceTest, ADamagedStreamStopsBeforeAnythingIsWritten) {
     } catch (const InstallError& error) {
         EXPECT_EQ(std::string(error.what()), "The setup program is damaged. Download it again.");
     }
-    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(files.files.empty()) << "neither a file nor a temporary file";
+    EXPECT_EQ(files.directories, folders) << "every folder the run made is gone";
     EXPECT_TRUE(files.profiles.empty());
-    EXPECT_TRUE(Matching("MakeDirector").empty());
     EXPECT_TRUE(Matching("Grant").empty());
     EXPECT_FALSE(view.completionShown);
 }

@@ -282,14 +282,15 @@ TEST_F(FilesTest, ExtractionWritesRawResourcesAndMakesSubfolders) {
                                                    {902, "+packed.txt"}};
     install::PayloadExtractor extractor(files, resources, progress, catalogue);
     const std::string base = folder.Path() + "\\";
-    EXPECT_EQ(extractor.ExtractPayload(901, base, base, install::kServerEdition),
-              install::ExtractOutcome::Written);
+    EXPECT_TRUE(extractor.ExtractPayload(901, base, base, install::kServerEdition));
+    EXPECT_TRUE(extractor.ExtractPayload(902, base, base, install::kClientEdition));
+    EXPECT_FALSE(extractor.ExtractPayload(903, base, base, install::kServerEdition));
+    EXPECT_FALSE(files.FileExists(folder / "packed.txt")) << "not in place before PutInPlace";
+    extractor.PutInPlace();
+    EXPECT_TRUE(extractor.Notes().empty());
     EXPECT_EQ(ReadFile(folder / "sub\\dir\\raw.txt"), "not a zlib stream\r\n");
-    EXPECT_EQ(extractor.ExtractPayload(902, base, base, install::kClientEdition),
-              install::ExtractOutcome::Written);
     EXPECT_EQ(ReadFile(folder / "packed.txt"), "inflated");
-    EXPECT_EQ(extractor.ExtractPayload(903, base, base, install::kServerEdition),
-              install::ExtractOutcome::Failed);
+    EXPECT_EQ(wintest::FileNames(folder.Path()), std::vector<std::string>{"packed.txt"});
 }
 
 }  // namespace

@@ -172,15 +172,13 @@ bool TakeOverAccessList(const std::wstring& old, HANDLE file) {
 // Swaps the written file in for the existing target. The old file goes to a backup name
 // reserved beside it: without one, a failed ReplaceFileW may leave the old file gone and
 // the new one under its temporary name (and Wine's leaves a file of its own behind when
-// the target is in use). With one, every failure leaves the old file under one of the two
-// names, and it is put back under its own. A target that disappeared meanwhile simply gets
-// the new file.
+// the target is in use). With one, every failure leaves the old file under its own name
+// and the new one under its temporary name, for the caller to use or delete. A target that
+// disappeared meanwhile simply gets the new file.
 ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary) {
     std::wstring backup;
     if (!CreateBeside(target, GENERIC_WRITE, backup)) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        return Failure(error);
+        return Failure(::GetLastError());
     }
     if (::ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
         ::DeleteFileW(backup.c_str());
@@ -198,7 +196,6 @@ ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary)
             ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
         }
     }
-    ::DeleteFileW(temporary.c_str());
     if (Exists(target)) {
         ::DeleteFileW(backup.c_str());
     }
@@ -263,11 +260,43 @@ ReplaceOutcome WriteBeside(const std::wstring& target, const std::wstring& model
     return {};
 }
 
-ReplaceOutcome ReplaceUnchecked(const std::string& path, const FileContent& content) {
-    const std::wstring target = ExtendedPath(path);
-    if (target.empty()) {
+// A file written beside its target and not yet put in place; deleted when dropped so.
+class Win32StagedFile final : public StagedFile {
+public:
+    ~Win32StagedFile() override {
+        file.reset();
+        if (!temporary.empty()) {
+            ::DeleteFileW(temporary.c_str());
+        }
+    }
+    std::wstring target;
+    std::wstring temporary;  // empty once it took another name
+    FileHandle file;         // kept open while a new target can take its name through it
+};
+
+ReplaceOutcome StageUnchecked(const std::string& path, const FileContent& content,
+                              std::unique_ptr<StagedFile>& staged) {
+    auto made = std::make_unique<Win32StagedFile>();
+    made->target = ExtendedPath(path);
+    if (made->target.empty()) {
         return Failure(::GetLastError());
     }
+    const DWORD attributes = ::GetFileAttributesW(made->target.c_str());
+    const bool isFile =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const ReplaceOutcome written =
+        WriteBeside(made->target, isFile ? made->target : std::wstring(), content, made->temporary,
+                    isFile ? nullptr : &made->file);
+    if (written.result != ReplaceResult::Replaced) {
+        made->temporary.clear();  // gone already
+        return written;
+    }
+    staged = std::move(made);
+    return {};
+}
+
+ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
+    const std::wstring& target = staged.target;
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     // A read-only file or a folder is never replaced, and a file in use not now.
@@ -283,59 +312,44 @@ ReplaceOutcome ReplaceUnchecked(const std::string& path, const FileContent& cont
             return probe;
         }
     }
-
-    std::wstring temporary;
-    FileHandle file;
-    if (const ReplaceOutcome written =
-            WriteBeside(target, exists ? target : std::wstring(), content, temporary, &file);
-        written.result != ReplaceResult::Replaced) {
-        return written;
-    }
     // A new file takes its name while still open: cheaper than opening it again to move.
-    if (!exists && RenameOpenFile(file.get(), target)) {
+    if (!exists && staged.file && RenameOpenFile(staged.file.get(), target)) {
+        staged.file.reset();
+        staged.temporary.clear();
         return {};
     }
-    file.reset();
+    staged.file.reset();
+    ReplaceOutcome outcome;
     if (exists) {
-        if (!::SetFileAttributesW(temporary.c_str(), KeptAttributes(attributes))) {
-            const DWORD error = ::GetLastError();
-            ::DeleteFileW(temporary.c_str());
-            return Failure(error);
-        }
-        return SwapIn(target, temporary);
+        outcome = ::SetFileAttributesW(staged.temporary.c_str(), KeptAttributes(attributes))
+                      ? SwapIn(target, staged.temporary)
+                      : Failure(::GetLastError());
+    } else if (!::MoveFileExW(staged.temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        outcome = Failure(::GetLastError());
     }
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        return Failure(error);
+    if (outcome.result == ReplaceResult::Replaced) {
+        staged.temporary.clear();
     }
-    return {};
+    return outcome;
 }
 
-ReplaceOutcome WriteCopyUnchecked(const std::string& copyPath, const std::string& targetPath,
-                                  const FileContent& content) {
+ReplaceOutcome PutAsRestartCopyUnchecked(Win32StagedFile& staged, const std::string& copyPath) {
     const std::wstring copy = ExtendedPath(copyPath);
-    const std::wstring target = ExtendedPath(targetPath);
-    if (copy.empty() || target.empty()) {
+    if (copy.empty()) {
         return Failure(::GetLastError());
     }
-    std::wstring temporary;
-    if (const ReplaceOutcome written = WriteBeside(copy, target, content, temporary);
-        written.result != ReplaceResult::Replaced) {
-        return written;
-    }
-    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    staged.file.reset();
+    const DWORD targetAttributes = ::GetFileAttributesW(staged.target.c_str());
     // An earlier copy may be hidden or read-only, which would refuse the move over it.
     ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!::SetFileAttributesW(temporary.c_str(), targetAttributes == INVALID_FILE_ATTRIBUTES
-                                                     ? FILE_ATTRIBUTE_NORMAL
-                                                     : KeptAttributes(targetAttributes)) ||
-        !::MoveFileExW(temporary.c_str(), copy.c_str(),
+    if (!::SetFileAttributesW(staged.temporary.c_str(), targetAttributes == INVALID_FILE_ATTRIBUTES
+                                                            ? FILE_ATTRIBUTE_NORMAL
+                                                            : KeptAttributes(targetAttributes)) ||
+        !::MoveFileExW(staged.temporary.c_str(), copy.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        return Failure(error);
+        return Failure(::GetLastError());
     }
+    staged.temporary.clear();
     return {};
 }
 
@@ -448,21 +462,21 @@ bool Win32Files::CopyFileTo(const std::string& from, const std::string& to, bool
     return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }
 
-ReplaceOutcome Win32Files::ReplaceFileContent(const std::string& path, const FileContent& content) {
-    try {
-        return ReplaceUnchecked(path, content);
-    } catch (const std::bad_alloc&) {
-        return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
-    }
+ReplaceOutcome Win32Files::StageFileContent(const std::string& path, const FileContent& content,
+                                            std::unique_ptr<StagedFile>& staged) {
+    return StageUnchecked(path, content, staged);
 }
 
-ReplaceOutcome Win32Files::WriteRestartCopy(const std::string& copy, const std::string& target,
-                                            const FileContent& content) {
-    try {
-        return WriteCopyUnchecked(copy, target, content);
-    } catch (const std::bad_alloc&) {
-        return {ReplaceResult::WriteFailed, ERROR_NOT_ENOUGH_MEMORY};
-    }
+ReplaceOutcome Win32Files::PutInPlace(StagedFile& staged) {
+    return PutInPlaceUnchecked(static_cast<Win32StagedFile&>(staged));
+}
+
+ReplaceOutcome Win32Files::PutAsRestartCopy(StagedFile& staged, const std::string& copy) {
+    return PutAsRestartCopyUnchecked(static_cast<Win32StagedFile&>(staged), copy);
+}
+
+bool Win32Files::RemoveEmptyFolder(const std::string& path) {
+    return ::RemoveDirectoryA(path.c_str()) != 0;
 }
 
 bool Win32Files::ReplaceableAtRestart(const std::string& path) {

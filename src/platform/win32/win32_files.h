@@ -6,8 +6,9 @@
 namespace tk::platform::win32 {
 
 // Moves the written file `temporary` over the existing `target` in one step (ReplaceFileW
-// with a reserved backup name). Every failure leaves the old file under its own name; a
-// target that disappeared meanwhile gets the new file. Both are full wide paths.
+// with a reserved backup name). Every failure leaves the old file under its own name and
+// the new one under its temporary name; a target that disappeared meanwhile gets the new
+// file. Both are full wide paths.
 ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary);
 
 class Win32Files final : public Files {
@@ -18,11 +19,11 @@ public:
     Status MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
-    using Files::ReplaceFileContent;
-    using Files::WriteRestartCopy;
-    ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content) override;
-    ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
-                                    const FileContent& content) override;
+    ReplaceOutcome StageFileContent(const std::string& path, const FileContent& content,
+                                    std::unique_ptr<StagedFile>& staged) override;
+    ReplaceOutcome PutInPlace(StagedFile& staged) override;
+    ReplaceOutcome PutAsRestartCopy(StagedFile& staged, const std::string& copy) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
     bool ReplaceableAtRestart(const std::string& path) override;
     bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;

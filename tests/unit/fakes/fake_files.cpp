@@ -1,5 +1,7 @@
 #include "fakes/fake_files.h"
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -96,19 +98,26 @@ bool FakeFiles::CopyFileTo(const std::string& from, const std::string& to, bool 
     return true;
 }
 
-platform::ReplaceOutcome FakeFiles::ReplaceFileContent(const std::string& path,
-                                                       const platform::FileContent& content) {
+namespace {
+
+class FakeStagedFile final : public platform::StagedFile {
+public:
+    FakeStagedFile(std::map<std::string, FakeFiles::Bytes>& files, std::string target,
+                   std::string temporary)
+        : files_(files), target(std::move(target)), temporary(std::move(temporary)) {}
+    ~FakeStagedFile() override { files_.erase(temporary); }
+    std::map<std::string, FakeFiles::Bytes>& files_;
+    std::string target;
+    std::string temporary;  // empty once it took another name
+};
+
+}  // namespace
+
+platform::ReplaceOutcome FakeFiles::StageFileContent(
+    const std::string& path, const platform::FileContent& content,
+    std::unique_ptr<platform::StagedFile>& staged) {
     using platform::ReplaceResult;
-    Log("Replace " + path);
-    if (inUseFiles.count(path) != 0 || lockedFiles.count(path) != 0) {
-        return {ReplaceResult::TargetInUse, 32};
-    }
-    if (busyFiles.count(path) != 0) {
-        return {ReplaceResult::ReadOnly, 5};
-    }
-    if (directories.count(path) != 0) {
-        return {ReplaceResult::AccessDenied, 5};
-    }
+    Log("Stage " + path);
     if (throwingFiles.count(path) != 0) {
         throw std::bad_alloc();
     }
@@ -128,26 +137,69 @@ platform::ReplaceOutcome FakeFiles::ReplaceFileContent(const std::string& path,
     if (!content.WriteTo(collected)) {
         return {ReplaceResult::BadContent, 0};
     }
+    const std::string temporary =
+        path.substr(0, path.rfind('\\') + 1) + "tk~" + std::to_string(++temporaries_) + ".tmp";
+    files[temporary] = std::move(collected.bytes);
+    staged = std::make_unique<FakeStagedFile>(files, path, temporary);
+    return {};
+}
+
+platform::ReplaceOutcome FakeFiles::PutInPlace(platform::StagedFile& staged) {
+    using platform::ReplaceResult;
+    auto& file = static_cast<FakeStagedFile&>(staged);
+    const std::string& path = file.target;
+    Log("Replace " + path);
+    if (inUseFiles.count(path) != 0 || lockedFiles.count(path) != 0) {
+        return {ReplaceResult::TargetInUse, 32};
+    }
+    if (busyFiles.count(path) != 0) {
+        return {ReplaceResult::ReadOnly, 5};
+    }
+    if (directories.count(path) != 0) {
+        return {ReplaceResult::AccessDenied, 5};
+    }
+    Bytes bytes = std::move(files[file.temporary]);
+    files.erase(file.temporary);
+    file.temporary.clear();
     if (vanishingFiles.count(path) == 0) {
-        files[path] = std::move(collected.bytes);
+        files[path] = std::move(bytes);
     }
     return {};
 }
 
-platform::ReplaceOutcome FakeFiles::WriteRestartCopy(const std::string& copy,
-                                                     const std::string& target,
-                                                     const platform::FileContent& content) {
+platform::ReplaceOutcome FakeFiles::PutAsRestartCopy(platform::StagedFile& staged,
+                                                     const std::string& copy) {
+    using platform::ReplaceResult;
+    auto& file = static_cast<FakeStagedFile&>(staged);
     Log("WriteRestartCopy " + copy);
-    const bool targetHidden = hiddenFiles.count(target) != 0;
-    const platform::ReplaceOutcome written = ReplaceFileContent(copy, content);
-    if (written == platform::ReplaceResult::Replaced) {
-        if (targetHidden) {
-            hiddenFiles.insert(copy);
-        } else {
-            hiddenFiles.erase(copy);
-        }
+    if (inUseFiles.count(copy) != 0 || lockedFiles.count(copy) != 0) {
+        return {ReplaceResult::TargetInUse, 32};
     }
-    return written;
+    if (busyFiles.count(copy) != 0) {
+        return {ReplaceResult::ReadOnly, 5};
+    }
+    files[copy] = std::move(files[file.temporary]);
+    files.erase(file.temporary);
+    file.temporary.clear();
+    if (hiddenFiles.count(file.target) != 0) {
+        hiddenFiles.insert(copy);
+    } else {
+        hiddenFiles.erase(copy);
+    }
+    return {};
+}
+
+bool FakeFiles::RemoveEmptyFolder(const std::string& path) {
+    Log("RemoveEmptyFolder " + path);
+    const std::string normal = Normal(path);
+    const auto inside = [&](const std::string& other) {
+        return other.rfind(normal + "\\", 0) == 0;
+    };
+    if (std::any_of(files.begin(), files.end(), [&](const auto& f) { return inside(f.first); }) ||
+        std::any_of(directories.begin(), directories.end(), inside)) {
+        return false;
+    }
+    return directories.erase(normal) != 0;
 }
 
 bool FakeFiles::ReplaceableAtRestart(const std::string& path) {

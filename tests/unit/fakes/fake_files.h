@@ -46,12 +46,14 @@ public:
     platform::Status MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
-    using Files::ReplaceFileContent;
-    using Files::WriteRestartCopy;
-    platform::ReplaceOutcome ReplaceFileContent(const std::string& path,
-                                                const platform::FileContent& content) override;
-    platform::ReplaceOutcome WriteRestartCopy(const std::string& copy, const std::string& target,
-                                              const platform::FileContent& content) override;
+    // A staged file waits in `files` as "tk~N.tmp" beside its target.
+    platform::ReplaceOutcome StageFileContent(
+        const std::string& path, const platform::FileContent& content,
+        std::unique_ptr<platform::StagedFile>& staged) override;
+    platform::ReplaceOutcome PutInPlace(platform::StagedFile& staged) override;
+    platform::ReplaceOutcome PutAsRestartCopy(platform::StagedFile& staged,
+                                              const std::string& copy) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
     bool ReplaceableAtRestart(const std::string& path) override;
     bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
@@ -67,6 +69,7 @@ public:
 
 private:
     void Log(const std::string& entry);
+    int temporaries_ = 0;
     bool ParentExists(const std::string& path) const;
 };
 

@@ -1,0 +1,35 @@
+#include "install/folder_maker.h"
+
+#include "platform/paths.h"
+
+namespace tk::install {
+
+bool FolderMaker::Make(const std::string& folder) {
+    std::string at = folder;
+    while (!at.empty() && at.back() == '\\') {
+        at.pop_back();
+    }
+    std::vector<std::string> missing;  // the folder first, then its parents
+    for (; !at.empty() && !files_.DirectoryExists(at); at = FolderOf(at)) {
+        missing.push_back(at);
+    }
+    if (missing.empty()) {
+        return true;
+    }
+    const bool made = files_.MakeDirectories(folder);
+    for (auto parent = missing.rbegin(); parent != missing.rend(); ++parent) {
+        if (made || files_.DirectoryExists(*parent)) {
+            made_.push_back(*parent);
+        }
+    }
+    return made;
+}
+
+void FolderMaker::RemoveMade() {
+    for (auto folder = made_.rbegin(); folder != made_.rend(); ++folder) {
+        files_.RemoveEmptyFolder(*folder);
+    }
+    made_.clear();
+}
+
+}  // namespace tk::install
