@@ -286,13 +286,15 @@ memory_runs_of() {  # memory_runs_of COMMAND...: "working-set private" (KiB) a l
     done
 }
 
+# Each install's files are written out and removed after it, untimed: no run waits for
+# another's writes (ours flushes every file it writes, the peers none, so without this ours
+# would also wait for the peers' data), and the 50 MB rounds do not fill the disk.
+settle() { sync; rm -rf "$WINEPREFIX/drive_c/"{bench,memory,warm}; }
+
 # --- Scaling (TK_BENCH_SCALING=1): silent install and peak memory by payload size ---------
 if [ -n "$scaling" ]; then
     times=$base/$arch-scaling.times
     : >"$times"
-    # Each install's files are written out and removed after it, untimed: no run waits for
-    # another's writes, and the 50 MB rounds do not fill the disk.
-    settle() { sync; rm -rf "$WINEPREFIX/drive_c/"{bench,memory,warm}; }
     order=(noop)
     quietly noop
     for bytes in $scaling_sizes; do
@@ -371,6 +373,7 @@ quietly noop
 quietly ours 'C:\warm\ours'
 quietly typical 'C:\warm\peer'
 quietly lean 'C:\warm\lean'
+settle
 t_noop=()
 t_ours=()
 t_peer=()
@@ -384,6 +387,7 @@ for i in $(seq 1 "$runs"); do
             2) t_peer+=("$(time_ms typical "C:\\bench\\peer$i")") ;;
             3) t_lean+=("$(time_ms lean "C:\\bench\\lean$i")") ;;
         esac
+        settle
     done
 done
 echo "silent Server install as a whole process, $runs rounds, in turn, warm prefix (ms):"
