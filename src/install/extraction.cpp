@@ -130,6 +130,7 @@ bool PayloadExtractor::Write(int id, const std::string& relativePath, const std:
     Entry& entry = entries_[written_++];
     entry.target = base + relativePath;
     entry.why = FileShortfall::Unexpected;
+    entry.error = 0;
     platform::ReplaceOutcome written{platform::ReplaceResult::WriteFailed};
     // Whatever goes wrong with this one file (memory, an exception from a platform call)
     // fails this file only.
