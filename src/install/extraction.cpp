@@ -136,9 +136,7 @@ bool PayloadExtractor::Write(int id, const std::string& relativePath, const std:
     // fails this file only.
     try {
         const std::string folder = FolderOf(entry.target);
-        if (!folder.empty() && !files_.DirectoryExists(folder)) {
-            folders_.Make(folder);  // a failure shows when the file is written
-        }
+        folders_.Make(folder);  // a failure shows when the file is written
         progress_.CurrentFile(FileNameOf(entry.target));
         if (!Load(entry, id, relativePath)) {
             entry.why = FileShortfall::NotInProgram;

@@ -2,7 +2,6 @@
 // Turns the payload resources into files on disk.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>

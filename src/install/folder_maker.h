@@ -11,7 +11,8 @@ namespace tk::install {
 class FolderMaker {
 public:
     explicit FolderMaker(platform::Files& files) : files_(files) {}
-    // Makes the folder together with its missing parents; true when it exists afterwards.
+    // Makes the folder together with its missing parents unless it exists; true when it
+    // exists afterwards, or when the name is empty (nothing to make).
     bool Make(const std::string& folder);
     // Removes the folders made so far, deepest first; one that is not empty stays.
     void RemoveMade();

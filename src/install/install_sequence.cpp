@@ -47,7 +47,7 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
     if (candidate == installFolder) {
         return installFolder;
     }
-    if (files_.DirectoryExists(candidate) || folders_.Make(candidate)) {
+    if (folders_.Make(candidate)) {
         return candidate;
     }
     return installFolder;
@@ -120,9 +120,7 @@ InstallOutcome InstallSequence::Run() {
     if (!runLock) {
         throw InstallError(std::string(texts::kAnotherSetupRun));
     }
-    if (!files_.DirectoryExists(installFolder)) {
-        folders_.Make(installFolder);  // later steps fail one by one if this did
-    }
+    folders_.Make(installFolder);  // later steps fail one by one if this did
     dataFolder_ = ComputeDataFolder(installFolder);
     platform::profile::Mark("folders");
 
