@@ -207,6 +207,12 @@ void PayloadExtractor::Put(Entry& entry) {
     entry.file.reset();
 }
 
+void PayloadExtractor::RemoveNowOrAtRestart(const std::string& path) {
+    if (!files_.RemoveFile(path) && files_.FileExists(path)) {
+        files_.ScheduleAtRestart(path, "");
+    }
+}
+
 void PayloadExtractor::Note(const std::string& path, FileShortfall why, bool scheduled,
                             std::uint32_t error) {
     notes_.push_back(FileNote{path, why, scheduled, error});
@@ -226,12 +232,12 @@ void PayloadExtractor::ScheduleForRestart(const std::string& target, platform::S
     const platform::ReplaceOutcome written = files_.PutAsRestartCopy(file, copy);
     if (written != platform::ReplaceResult::Replaced) {
         // An older copy that cannot be brought up to date must not win at the restart.
-        if (files_.FileExists(copy) && files_.CancelReplaceAtRestart(copy, target)) {
-            files_.RemoveFileNowOrAtRestart(copy);
+        if (files_.FileExists(copy) && files_.WithdrawFromRestart(copy)) {
+            RemoveNowOrAtRestart(copy);
         }
         return Note(target, ShortfallOf(written.result), false, written.error);
     }
-    if (!files_.ReplaceAtRestart(copy, target)) {
+    if (!files_.WithdrawFromRestart(copy) || !files_.ScheduleAtRestart(copy, target)) {
         files_.RemoveFile(copy);
         return Note(target, FileShortfall::InUse, false);
     }
@@ -248,8 +254,8 @@ void PayloadExtractor::DiscardRestartCopy(const std::string& target,
     if (copy.empty() || !files_.FileExists(copy)) {
         return;
     }
-    if (files_.CancelReplaceAtRestart(copy, target)) {
-        files_.RemoveFileNowOrAtRestart(copy);
+    if (files_.WithdrawFromRestart(copy)) {
+        RemoveNowOrAtRestart(copy);
         return;
     }
     if (!files_.RemoveFile(copy) &&

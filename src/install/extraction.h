@@ -93,6 +93,7 @@ private:
     void Put(Entry& entry);
     void Note(const std::string& path, FileShortfall why, bool scheduled, std::uint32_t error = 0);
     void ScheduleForRestart(const std::string& target, platform::StagedFile& file);
+    void RemoveNowOrAtRestart(const std::string& path);
     void DiscardRestartCopy(const std::string& target, const platform::FileContent& content);
 
     platform::Files& files_;

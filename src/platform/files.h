@@ -84,8 +84,9 @@ public:
     // Writes the content into a new temporary file beside `path`, flushed, with the
     // attributes-to-be and the access list of the file now at `path` when there is one.
     // Nothing at `path` changes yet: the written file waits in `staged` until PutInPlace or
-    // PutAsRestartCopy takes it, and is removed when `staged` goes unused. Content that stops
-    // before its end (BadContent) leaves no temporary file.
+    // PutAsRestartCopy takes it, and is removed when `staged` goes unused. From its writing
+    // until it takes its name, no other process can open it for writing, rename or delete
+    // it. Content that stops before its end (BadContent) leaves no temporary file.
     virtual ReplaceOutcome StageFileContent(const std::string& path, const FileContent& content,
                                             std::unique_ptr<StagedFile>& staged) = 0;
     // Moves the staged file over its target in one step, so the target is never seen half
@@ -115,16 +116,17 @@ public:
     // Whether the system can move a file over `path` while it starts: not on a network or
     // substituted drive, which does not exist yet at that point.
     virtual bool ReplaceableAtRestart(const std::string& path) = 0;
-    // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING: `from`
-    // replaces `to` at the next restart. A rename of `from` over `to` that is already
-    // pending is not added a second time. True when it is pending.
-    virtual bool ReplaceAtRestart(const std::string& from, const std::string& to) = 0;
-    // Takes every pending rename of `from` over `to` out of the system's list; true when
-    // none is left.
-    virtual bool CancelReplaceAtRestart(const std::string& from, const std::string& to) = 0;
-    // Deletes the file now or, when that cannot be done, at the next restart; true when it
-    // is gone or its deletion is pending.
-    virtual bool RemoveFileNowOrAtRestart(const std::string& path) = 0;
+    // The system's restart list is shared with every other program; these two add and take
+    // out entries of one name and hold no policy of their own.
+    // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: at the next restart `from` replaces `to`
+    // (MOVEFILE_REPLACE_EXISTING), or is deleted when `to` is empty. Appends to the list;
+    // never looks at what is already there. True when it was added.
+    virtual bool ScheduleAtRestart(const std::string& from, const std::string& to) = 0;
+    // Takes every entry that renames or deletes `from` out of the list, read and written
+    // through the wide-character calls: every other entry stays byte for byte, and the list
+    // is read again right before it is written, so nothing another program added meanwhile
+    // is dropped. True when no such entry is left.
+    virtual bool WithdrawFromRestart(const std::string& from) = 0;
     // Removes the temporary files that an earlier run, ended before it could tidy up, left
     // in the folder (named as StageFileContent names its own).
     virtual void RemoveLeftovers(const std::string& folder) = 0;

@@ -151,7 +151,7 @@ TEST_F(ExtractionTest, AStreamFoundDamagedWhileWrittenReplacesNothingNowOrAtTheR
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.files,
               (std::map<std::string, fakes::FakeFiles::Bytes>{{target, Bytes("old")}}));
-    EXPECT_TRUE(files.pendingRenames.empty());
+    EXPECT_TRUE(files.restartList.empty());
     ASSERT_EQ(extractor.Notes().size(), 2u);
     EXPECT_EQ(extractor.Notes()[0].why, FileShortfall::Damaged);
     EXPECT_EQ(extractor.Notes()[1].why, FileShortfall::Damaged);
@@ -227,7 +227,7 @@ TEST_F(ExtractionTest, FailuresLeaveExistingFilesAsTheyWere) {
     files.busyFiles.insert(target);  // read-only: not scheduled for the restart either
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_EQ(files.Text(target), "old");
-    EXPECT_TRUE(files.pendingRenames.empty());
+    EXPECT_TRUE(files.restartList.empty());
     files.busyFiles.clear();
 
     files.diskFull = true;
@@ -252,7 +252,8 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     EXPECT_EQ(files.Text(target), "running");
     EXPECT_EQ(files.Text(copy), Content(201));
     EXPECT_FALSE(files.hiddenFiles.count(copy)) << "the restart would make the file hidden";
-    EXPECT_EQ(files.pendingRenames, (std::map<std::string, std::string>{{target, copy}}));
+    using RestartList = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(files.restartList, (RestartList{{copy, target}}));
 
     // Once the file is free again it is replaced now, and the copy would only bring the
     // older content back at the restart: its rename goes, and so does the copy, at the
@@ -260,17 +261,16 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     files.inUseFiles.clear();
     files.lockedFiles.insert(copy);
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Written);
-    EXPECT_TRUE(files.pendingRenames.empty());
-    EXPECT_EQ(files.pendingDeletes, std::set<std::string>{copy});
+    EXPECT_EQ(files.restartList, (RestartList{{copy, ""}}));
 
     // Neither the rename nor the copy can go: the file is reported, not called installed.
-    files.pendingRenames = {{target, copy}};
+    files.restartList = {{copy, target}};
     files.restartListUnwritable = true;
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     // The rename of a copy that cannot be written is not added; nothing moves on a drive
     // that does not exist at the restart.
     files.lockedFiles.clear();
-    files.pendingRenames.clear();
+    files.restartList.clear();
     files.files.erase(copy);
     files.inUseFiles.insert(target);
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
@@ -279,7 +279,7 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     files.remoteDrives.insert("C:");
     EXPECT_EQ(Extract(201, kServerEdition), Outcome::Failed);
     EXPECT_FALSE(files.FileExists(copy));
-    EXPECT_TRUE(files.pendingRenames.empty());
+    EXPECT_TRUE(files.restartList.empty());
 
     std::vector<FileShortfall> why;
     for (const FileNote& note : extractor.Notes()) {

@@ -391,7 +391,7 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
         files.inUseFiles.insert(std::string("C:\\X\\") + name);
     }
     EXPECT_EQ(Run(), InstallOutcome::RestartPending);
-    EXPECT_EQ(files.pendingRenames.size(), 2u);
+    EXPECT_EQ(files.restartList.size(), 2u);
     EXPECT_TRUE(view.runUnticked);
     EXPECT_EQ(view.completedText,
               "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit. The "

@@ -220,7 +220,7 @@ std::string PendingList() {
     return list;
 }
 
-TEST_F(FilesTest, ARenameIsPendingOnceAndCanBeTakenBackWhateverTheListHolds) {
+TEST_F(FilesTest, ARenameCanBeTakenBackWhateverTheListHolds) {
     const std::string copy = folder / "~a.dll";
     const std::string target = folder / "a.dll";
     WriteFile(copy, "new");
@@ -236,11 +236,10 @@ TEST_F(FilesTest, ARenameIsPendingOnceAndCanBeTakenBackWhateverTheListHolds) {
                      reinterpret_cast<const BYTE*>(stored.data()), stored.size());
     ::RegCloseKey(key);
 
-    ASSERT_TRUE(files.ReplaceAtRestart(copy, target));
-    ASSERT_TRUE(files.ReplaceAtRestart(copy, target));
+    ASSERT_TRUE(files.ScheduleAtRestart(copy, target));
     const std::string pair = "\\??\\" + copy + '\0' + "!\\??\\" + target + '\0';
     EXPECT_EQ(PendingList(), deletion + pair + '\0');
-    EXPECT_TRUE(files.CancelReplaceAtRestart(copy, target));
+    EXPECT_TRUE(files.WithdrawFromRestart(copy));
     EXPECT_EQ(PendingList(), deletion + '\0');
 }
 

@@ -393,28 +393,6 @@ bool SamePath(std::string entry, const std::string& path) {
     return entry.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(entry.c_str() + 4, path.c_str()) == 0;
 }
 
-bool IsPair(const std::vector<std::string>& entries, std::size_t i, const std::string& from,
-            const std::string& to) {
-    return SamePath(entries[i], from) && SamePath(entries[i + 1], to);
-}
-
-// True when the list already moves `from` over `to`, or deletes `from` when `to` is empty.
-bool RenamePending(const std::string& from, const std::string& to) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &opened) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    const RegistryKey key(opened);
-    const std::vector<std::string> entries = PendingRenames(key.get());
-    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
-        if (IsPair(entries, i, from, to)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The drive letter's root ("C:\") of a full path, or empty for a UNC path.
 std::string DriveRoot(const std::string& full) {
     return full.size() >= 3 && full[1] == ':' && full[2] == '\\' ? full.substr(0, 3)
@@ -491,24 +469,24 @@ bool Win32Files::ReplaceableAtRestart(const std::string& path) {
            std::strncmp(device, "\\??\\", 4) != 0;
 }
 
-bool Win32Files::ReplaceAtRestart(const std::string& from, const std::string& to) {
-    return RenamePending(from, to) ||
-           ::MoveFileExA(from.c_str(), to.c_str(),
-                         MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+bool Win32Files::ScheduleAtRestart(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(
+               from.c_str(), to.empty() ? nullptr : to.c_str(),
+               MOVEFILE_DELAY_UNTIL_REBOOT | (to.empty() ? 0 : MOVEFILE_REPLACE_EXISTING)) != 0;
 }
 
-bool Win32Files::CancelReplaceAtRestart(const std::string& from, const std::string& to) {
+bool Win32Files::WithdrawFromRestart(const std::string& from) {
     HKEY opened = nullptr;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                         &opened) != ERROR_SUCCESS) {
-        return !RenamePending(from, to);
+        return true;
     }
     const RegistryKey key(opened);
     const std::vector<std::string> entries = PendingRenames(key.get());
     std::string kept;
     bool found = false;
     for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
-        if (IsPair(entries, i, from, to)) {
+        if (SamePath(entries[i], from)) {
             found = true;
             continue;
         }
@@ -524,12 +502,6 @@ bool Win32Files::CancelReplaceAtRestart(const std::string& from, const std::stri
     return ::RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
                             reinterpret_cast<const BYTE*>(kept.data()),
                             static_cast<DWORD>(kept.size())) == ERROR_SUCCESS;
-}
-
-bool Win32Files::RemoveFileNowOrAtRestart(const std::string& path) {
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return ::DeleteFileA(path.c_str()) != 0 || !FileExists(path) || RenamePending(path, "") ||
-           ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 void Win32Files::RemoveLeftovers(const std::string& folder) {

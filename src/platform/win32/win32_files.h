@@ -25,9 +25,8 @@ public:
     ReplaceOutcome PutAsRestartCopy(StagedFile& staged, const std::string& copy) override;
     bool RemoveEmptyFolder(const std::string& path) override;
     bool ReplaceableAtRestart(const std::string& path) override;
-    bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
-    bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
-    bool RemoveFileNowOrAtRestart(const std::string& path) override;
+    bool ScheduleAtRestart(const std::string& from, const std::string& to) override;
+    bool WithdrawFromRestart(const std::string& from) override;
     void RemoveLeftovers(const std::string& folder) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;

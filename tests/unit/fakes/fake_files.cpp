@@ -206,37 +206,42 @@ bool FakeFiles::ReplaceableAtRestart(const std::string& path) {
     return path.size() >= 2 && path[1] == ':' && remoteDrives.count(path.substr(0, 2)) == 0;
 }
 
-bool FakeFiles::ReplaceAtRestart(const std::string& from, const std::string& to) {
-    Log("ReplaceAtRestart " + from + " -> " + to);
+bool FakeFiles::ScheduleAtRestart(const std::string& from, const std::string& to) {
+    Log("ScheduleAtRestart " + from + " -> " + to);
     if (restartRenameFails || restartListUnwritable) {
         return false;
     }
-    pendingRenames[to] = from;
+    restartList.emplace_back(from, to);
     return true;
 }
 
-bool FakeFiles::CancelReplaceAtRestart(const std::string& from, const std::string& to) {
-    Log("CancelReplaceAtRestart " + from + " -> " + to);
-    const auto found = pendingRenames.find(to);
-    if (found == pendingRenames.end() || found->second != from) {
+bool FakeFiles::WithdrawFromRestart(const std::string& from) {
+    Log("WithdrawFromRestart " + from);
+    const auto named = [&](const auto& entry) { return entry.first == from; };
+    if (std::none_of(restartList.begin(), restartList.end(), named)) {
         return true;
     }
     if (restartListUnwritable) {
         return false;
     }
-    pendingRenames.erase(found);
+    std::erase_if(restartList, named);
     return true;
 }
 
-bool FakeFiles::RemoveFileNowOrAtRestart(const std::string& path) {
-    if (RemoveFile(path) || files.count(path) == 0) {
-        return true;
+void FakeFiles::Restart() {
+    inUseFiles.clear();
+    lockedFiles.clear();
+    for (const auto& [from, to] : restartList) {
+        const auto found = files.find(from);
+        if (found == files.end()) {
+            continue;
+        }
+        if (!to.empty()) {
+            files[to] = std::move(found->second);
+        }
+        files.erase(from);
     }
-    if (restartListUnwritable) {
-        return false;
-    }
-    pendingDeletes.insert(path);
-    return true;
+    restartList.clear();
 }
 
 void FakeFiles::RemoveLeftovers(const std::string& folder) {

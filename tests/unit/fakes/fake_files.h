@@ -21,10 +21,11 @@ public:
     std::set<std::string> hiddenFiles;
     bool restartRenameFails = false;
     bool restartListUnwritable = false;  // pending renames can be neither added nor removed
-    std::map<std::string, std::string> pendingRenames;  // target -> the file that replaces it
-    std::set<std::string> pendingDeletes;               // deleted at the next restart
-    std::set<std::string> remoteDrives;                 // "N:": nothing moves there at restart
-    std::set<std::string> uncreatableFolders;           // MakeDirectories fails below these
+    // The system's restart list in order: a file that replaces another, or one deleted
+    // (an empty second name).
+    std::vector<std::pair<std::string, std::string>> restartList;
+    std::set<std::string> remoteDrives;        // "N:": nothing moves there at restart
+    std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
     bool diskFull = false;
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
     std::set<std::string> vanishingFiles;  // reported written, but gone at once (a scanner)
@@ -55,9 +56,11 @@ public:
                                               const std::string& copy) override;
     bool RemoveEmptyFolder(const std::string& path) override;
     bool ReplaceableAtRestart(const std::string& path) override;
-    bool ReplaceAtRestart(const std::string& from, const std::string& to) override;
-    bool CancelReplaceAtRestart(const std::string& from, const std::string& to) override;
-    bool RemoveFileNowOrAtRestart(const std::string& path) override;
+    bool ScheduleAtRestart(const std::string& from, const std::string& to) override;
+    bool WithdrawFromRestart(const std::string& from) override;
+    // Carries out the restart list in order, as the system does when it starts: a rename
+    // of a file that is gone fails and leaves its target as it was.
+    void Restart();
     void RemoveLeftovers(const std::string& folder) override;
     bool WriteProfileValue(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) override;
