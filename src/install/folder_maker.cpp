@@ -17,9 +17,18 @@ bool FolderMaker::Make(const std::string& folder) {
         return true;
     }
     const bool made = files_.MakeDirectories(folder);
+    error_ = 0;
     for (auto parent = missing.rbegin(); parent != missing.rend(); ++parent) {
         if (made || files_.DirectoryExists(*parent)) {
             made_.push_back(*parent);
+        } else if (error_ == 0) {
+            // Why the first folder that is not there could not be made, as the system says.
+            const platform::Status status = files_.MakeDirectory(*parent);
+            if (status.ok()) {
+                made_.push_back(*parent);
+            } else if (status != platform::kAlreadyExists) {
+                error_ = status.error();
+            }
         }
     }
     return made;
