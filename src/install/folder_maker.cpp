@@ -12,6 +12,9 @@ bool FolderMaker::Make(const std::string& folder) {
     std::vector<std::string> missing;  // the folder first, then its parents
     for (; !at.empty() && !files_.DirectoryExists(at); at = FolderOf(at)) {
         missing.push_back(at);
+        if (at.size() == 2 && at[1] == ':') {
+            break;  // a drive that is not there; nothing above it
+        }
     }
     if (missing.empty()) {
         return true;

@@ -33,7 +33,11 @@ std::string SettledFolder(platform::Files& files, const std::string& folder) {
         rest = "\\" + FileNameOf(existing) + rest;
         existing = FolderOf(existing);
     }
-    return LongPathOf(files, existing.size() == 2 ? existing + "\\" : existing) + rest;
+    std::string settled = LongPathOf(files, existing.size() == 2 ? existing + "\\" : existing);
+    while (!settled.empty() && settled.back() == '\\') {
+        settled.pop_back();
+    }
+    return settled + rest;
 }
 
 std::string ReasonText(std::uint32_t error) {
