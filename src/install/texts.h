@@ -18,6 +18,13 @@ inline constexpr std::string_view kInsideWindowsFolderAfter =
 inline constexpr std::string_view kAnotherSetupRun =
     "Another setup program has been installing on this computer for 10 minutes and has not "
     "finished. Nothing was installed; run the setup again when it has.";
+inline constexpr std::string_view kSetupRunLockForeign =
+    "Another program holds the name through which setup programs on this computer take "
+    "turns, and no administrator made it. Nothing was installed; end that program or restart "
+    "the computer, then run the setup again.";
+inline constexpr std::string_view kSetupRunLockFailed =
+    "The setup program could not take its turn among setup programs on this computer (error ";
+inline constexpr std::string_view kSetupRunLockFailedAfter = "). Nothing was installed.";
 inline constexpr std::string_view kSetupDamaged =
     "The setup program is damaged. Download it again.";
 inline constexpr std::string_view kIncompleteBefore = "The installation of ";
