@@ -21,11 +21,13 @@ set(TK_CORE_SOURCES
     src/install/folder_maker.cpp
     src/install/folder_access.cpp
     src/install/inflate.cpp
+    src/install/install_plan.cpp
     src/install/install_sequence.cpp
     src/install/progress.cpp
     src/platform/files.cpp
     src/platform/paths.cpp
     src/install/registry_entries.cpp
+    src/install/run_record.cpp
     src/install/shortcuts.cpp
     src/provider/calmwall.cpp
 )

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/inflate.h"
+#include "install/install_plan.h"
 #include "platform/paths.h"
 
 namespace tk::install {
@@ -24,37 +25,6 @@ std::optional<std::string_view> Lookup(std::span<const PayloadEntry> list, int i
 // These two files are stored as they are, never inflated.
 bool IsRawName(const std::string& relativePath) {
     return relativePath == "datax\\autoset.dat" || relativePath == "datax\\mred.dat";
-}
-
-struct Placement {
-    std::string path;  // relative, markers removed
-    bool inDataFolder = false;
-};
-
-// Where this edition installs a catalogue entry, or nothing when it does not install it.
-std::optional<Placement> Place(std::string entry, EditionCode edition) {
-    const bool forClient = !entry.empty() && entry.front() == '+';
-    if (edition == kClientEdition && !forClient) {
-        return std::nullopt;
-    }
-    if (forClient) {
-        entry.erase(0, 1);
-    }
-    const bool inDataFolder = !entry.empty() && entry.front() == '-';
-    if (inDataFolder) {
-        entry.erase(0, 1);
-    }
-    return Placement{std::move(entry), inDataFolder};
-}
-
-// The one hidden file beside a target that waits to replace it at the next restart. Its
-// name depends only on the target, so installing again renews it instead of adding another.
-// Empty when it would not fit in the 259 characters a path may have.
-std::string PendingCopyOf(const std::string& target) {
-    const auto slash = target.rfind('\\');
-    const std::string copy = target.substr(0, slash + 1) + "~" +
-                             target.substr(slash == std::string::npos ? 0 : slash + 1);
-    return copy.size() <= 259 ? copy : std::string();
 }
 
 FileShortfall ShortfallOf(platform::ReplaceResult result) {
@@ -94,21 +64,27 @@ PayloadExtractor::PayloadExtractor(platform::Files& files, platform::Resources& 
       catalogue_(catalogue),
       clientLanguages_(clientLanguages),
       folders_(files),
+      restart_(files),
       entries_(new Entry[catalogue.size() + clientLanguages.size()]) {}
 
 bool PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
                                       const std::string& dataFolder, EditionCode edition) {
     progress_.EntryReached();
     const auto found = Lookup(catalogue_, id);
-    const auto placed = found ? Place(std::string(*found), edition) : std::nullopt;
-    return placed && Write(id, placed->path, placed->inDataFolder ? dataFolder : installFolder);
+    const auto planned =
+        found ? PlanFile(files_, id, *found, false, edition, installFolder, dataFolder)
+              : std::nullopt;
+    return planned && Write(*planned);
 }
 
-bool PayloadExtractor::ExtractClientLanguage(int id, const std::string& /*installFolder*/,
+bool PayloadExtractor::ExtractClientLanguage(int id, const std::string& installFolder,
                                              const std::string& dataFolder) {
     progress_.EntryReached();
     const auto found = Lookup(clientLanguages_, id);
-    return found && Write(id, std::string(*found), dataFolder);
+    const auto planned =
+        found ? PlanFile(files_, id, *found, true, kClientEdition, installFolder, dataFolder)
+              : std::nullopt;
+    return planned && Write(*planned);
 }
 
 bool PayloadExtractor::Load(Entry& entry, int id, const std::string& relativePath) {
@@ -123,21 +99,23 @@ bool PayloadExtractor::Load(Entry& entry, int id, const std::string& relativePat
     return true;
 }
 
-bool PayloadExtractor::Write(int id, const std::string& relativePath, const std::string& base) {
+bool PayloadExtractor::Write(const PlannedFile& planned) {
     if (written_ == catalogue_.size() + clientLanguages_.size()) {
         return false;  // an entry asked for twice before the files were put in place
     }
     Entry& entry = entries_[written_++];
-    entry.target = base + relativePath;
+    entry.plan = planned;
+    const int id = planned.id;
+    const std::string& relativePath = planned.relativePath;
     entry.why = FileShortfall::Unexpected;
     entry.error = 0;
     platform::ReplaceOutcome written{platform::ReplaceResult::WriteFailed};
     // Whatever goes wrong with this one file (memory, an exception from a platform call)
     // fails this file only.
     try {
-        const std::string folder = FolderOf(entry.target);
+        const std::string& folder = planned.stagedIn;
         folders_.Make(folder);  // a failure shows when the file is written
-        progress_.CurrentFile(FileNameOf(entry.target));
+        progress_.CurrentFile(FileNameOf(entry.plan.target));
         if (!Load(entry, id, relativePath)) {
             entry.why = FileShortfall::NotInProgram;
             return false;
@@ -148,13 +126,21 @@ bool PayloadExtractor::Write(int id, const std::string& relativePath, const std:
             files_.RemoveLeftovers(folder);
             tidiedFolders_.push_back(folder);
         }
-        written =
-            files_.StageFileContent(entry.target, Content(entry.stored, entry.inflate), entry.file);
+        // Once the disk is full nothing of this run is put in place: the files after it are
+        // only read through for damage.
+        if (!outOfSpace_) {
+            written = files_.StageFileContent(entry.plan.target,
+                                              Content(entry.stored, entry.inflate), entry.file);
+        }
         if (written == platform::ReplaceResult::Replaced) {
             return true;
         }
         entry.why = ShortfallOf(written.result);
         entry.error = written.error;
+        if (written == platform::ReplaceResult::DiskFull && !outOfSpace_) {
+            outOfSpace_ =
+                FileNote{entry.plan.target, FileShortfall::DiskFull, false, written.error};
+        }
     } catch (...) {
     }
     entry.file.reset();
@@ -177,7 +163,7 @@ void PayloadExtractor::PutInPlace() {
         if (entry.file) {
             Put(entry);
         } else {
-            Note(entry.target, entry.why, false, entry.error);
+            Note(entry.plan.target, entry.why, false, entry.error);
         }
     }
     written_ = 0;
@@ -188,6 +174,7 @@ void PayloadExtractor::Discard() {
         entries_[i].file.reset();  // the written file goes with it
     }
     written_ = 0;
+    outOfSpace_.reset();
     folders_.RemoveMade();
 }
 
@@ -195,21 +182,21 @@ void PayloadExtractor::Put(Entry& entry) {
     try {
         const platform::ReplaceOutcome put = files_.PutInPlace(*entry.file);
         if (put == platform::ReplaceResult::Replaced) {
-            DiscardRestartCopy(entry.target, Content(entry.stored, entry.inflate));
+            DiscardRestartCopy(entry.plan, Content(entry.stored, entry.inflate));
         } else if (put == platform::ReplaceResult::TargetInUse) {
-            ScheduleForRestart(entry.target, *entry.file);
+            ScheduleForRestart(entry.plan, *entry.file);
         } else {
-            Note(entry.target, ShortfallOf(put.result), false, put.error);
+            Note(entry.plan.target, ShortfallOf(put.result), false, put.error);
         }
     } catch (...) {
-        Note(entry.target, FileShortfall::Unexpected, false);
+        Note(entry.plan.target, FileShortfall::Unexpected, false);
     }
     entry.file.reset();
 }
 
 void PayloadExtractor::RemoveNowOrAtRestart(const std::string& path) {
     if (!files_.RemoveFile(path) && files_.FileExists(path)) {
-        files_.ScheduleAtRestart(path, "");
+        restart_.Delete(path);
     }
 }
 
@@ -221,24 +208,35 @@ void PayloadExtractor::Note(const std::string& path, FileShortfall why, bool sch
 // The new content waits beside the target in a copy that the system moves over it at the
 // next restart. The copy is complete on disk before its rename is registered, so no restart
 // ever moves a half-written copy.
-void PayloadExtractor::ScheduleForRestart(const std::string& target, platform::StagedFile& file) {
-    const std::string copy = PendingCopyOf(target);
-    if (copy.empty()) {
+void PayloadExtractor::ScheduleForRestart(const PlannedFile& planned, platform::StagedFile& file) {
+    const std::string& target = planned.target;
+    const std::string& copy = planned.restartCopy;
+    if (planned.whenHeld == WhenHeld::NameTooLong) {
         return Note(target, FileShortfall::InUse, false);
     }
-    if (!files_.ReplaceableAtRestart(target)) {
+    if (planned.whenHeld == WhenHeld::NoRestartHere) {
         return Note(target, FileShortfall::NoRestartHere, false);
     }
+    if (record_ != nullptr) {
+        record_->CopyBegun(copy);
+    }
     const platform::ReplaceOutcome written = files_.PutAsRestartCopy(file, copy);
+    bool scheduled = false;
     if (written != platform::ReplaceResult::Replaced) {
         // An older copy that cannot be brought up to date must not win at the restart.
-        if (files_.FileExists(copy) && files_.WithdrawFromRestart(copy)) {
+        if (files_.FileExists(copy) && restart_.Withdraw(copy)) {
             RemoveNowOrAtRestart(copy);
         }
+    } else if (!(scheduled = restart_.Rename(copy, target))) {
+        files_.RemoveFile(copy);
+    }
+    if (record_ != nullptr) {
+        record_->CopySettled(copy);
+    }
+    if (written != platform::ReplaceResult::Replaced) {
         return Note(target, ShortfallOf(written.result), false, written.error);
     }
-    if (!files_.WithdrawFromRestart(copy) || !files_.ScheduleAtRestart(copy, target)) {
-        files_.RemoveFile(copy);
+    if (!scheduled) {
         return Note(target, FileShortfall::InUse, false);
     }
     Note(target, FileShortfall::InUse, true);
@@ -248,13 +246,14 @@ void PayloadExtractor::ScheduleForRestart(const std::string& target, platform::S
 // restart is older, and must not be moved over it then. Its rename is taken out of the
 // system's list and the copy removed; where the rename must stay, the copy is brought up to
 // date instead.
-void PayloadExtractor::DiscardRestartCopy(const std::string& target,
+void PayloadExtractor::DiscardRestartCopy(const PlannedFile& planned,
                                           const platform::FileContent& content) {
-    const std::string copy = PendingCopyOf(target);
+    const std::string& target = planned.target;
+    const std::string& copy = planned.restartCopy;
     if (copy.empty() || !files_.FileExists(copy)) {
         return;
     }
-    if (files_.WithdrawFromRestart(copy)) {
+    if (restart_.Withdraw(copy)) {
         RemoveNowOrAtRestart(copy);
         return;
     }

@@ -2,13 +2,16 @@
 // Turns the payload resources into files on disk.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "install/catalogue.h"
 #include "install/folder_maker.h"
+#include "install/install_plan.h"
 #include "install/progress.h"
+#include "install/run_record.h"
 #include "platform/files.h"
 #include "platform/resources.h"
 
@@ -57,6 +60,9 @@ public:
     // True when a stream written or tried so far begins with a zlib header but is no
     // complete stream with a matching checksum: the program file itself is damaged.
     bool Damaged() const { return damaged_; }
+    // The first file that could not be written for want of space, when one could not: the
+    // files after it were not written either, and none should be put in place.
+    const std::optional<FileNote>& OutOfSpace() const { return outOfSpace_; }
     // Puts every written file in place, in the order written: over its target, or where
     // the target is in use as the copy that replaces it at the next restart.
     void PutInPlace();
@@ -64,6 +70,10 @@ public:
     void Discard();
     // Every file put in place so far that was scheduled or failed, in entry order.
     const std::vector<FileNote>& Notes() const { return notes_; }
+    // Notes each restart copy in the run's record while it is being written.
+    void Record(RunRecord& record) { record_ = &record; }
+    // What this run left for the next restart.
+    const RestartList& Restart() const { return restart_; }
 
 private:
     // A file's content as it is written: its stream inflated on the way, or its stored bytes.
@@ -79,7 +89,7 @@ private:
         bool inflate_;
     };
     struct Entry {
-        std::string target;
+        PlannedFile plan;
         std::span<const std::uint8_t> stored;  // the resource's bytes
         bool inflate = false;
         std::unique_ptr<platform::StagedFile> file;     // none when it could not be written,
@@ -89,12 +99,12 @@ private:
 
     // The entry's stored bytes and whether they are inflated; false when the program has none.
     bool Load(Entry& entry, int id, const std::string& relativePath);
-    bool Write(int id, const std::string& relativePath, const std::string& base);
+    bool Write(const PlannedFile& planned);
     void Put(Entry& entry);
     void Note(const std::string& path, FileShortfall why, bool scheduled, std::uint32_t error = 0);
-    void ScheduleForRestart(const std::string& target, platform::StagedFile& file);
+    void ScheduleForRestart(const PlannedFile& planned, platform::StagedFile& file);
     void RemoveNowOrAtRestart(const std::string& path);
-    void DiscardRestartCopy(const std::string& target, const platform::FileContent& content);
+    void DiscardRestartCopy(const PlannedFile& planned, const platform::FileContent& content);
 
     platform::Files& files_;
     platform::Resources& resources_;
@@ -102,12 +112,15 @@ private:
     std::span<const PayloadEntry> catalogue_;
     std::span<const PayloadEntry> clientLanguages_;
     FolderMaker folders_;
+    RestartList restart_;
+    RunRecord* record_ = nullptr;
     // One entry for each file of the edition, as many as both lists have.
     std::unique_ptr<Entry[]> entries_;
     std::size_t written_ = 0;
     std::vector<FileNote> notes_;
     std::vector<std::string> tidiedFolders_;
     bool damaged_ = false;
+    std::optional<FileNote> outOfSpace_;
 };
 
 }  // namespace tk::install

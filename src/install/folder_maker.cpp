@@ -12,14 +12,26 @@ bool FolderMaker::Make(const std::string& folder) {
     std::vector<std::string> missing;  // the folder first, then its parents
     for (; !at.empty() && !files_.DirectoryExists(at); at = FolderOf(at)) {
         missing.push_back(at);
+        if (at.size() == 2 && at[1] == ':') {
+            break;  // a drive that is not there; nothing above it
+        }
     }
     if (missing.empty()) {
         return true;
     }
     const bool made = files_.MakeDirectories(folder);
+    error_ = 0;
     for (auto parent = missing.rbegin(); parent != missing.rend(); ++parent) {
         if (made || files_.DirectoryExists(*parent)) {
             made_.push_back(*parent);
+        } else if (error_ == 0) {
+            // Why the first folder that is not there could not be made, as the system says.
+            const platform::Status status = files_.MakeDirectory(*parent);
+            if (status.ok()) {
+                made_.push_back(*parent);
+            } else if (status != platform::kAlreadyExists) {
+                error_ = status.error();
+            }
         }
     }
     return made;

@@ -5,7 +5,9 @@
 
 #include "install/folder_access.h"
 #include "install/install_error.h"
+#include "install/install_plan.h"
 #include "install/registry_entries.h"
+#include "install/run_record.h"
 #include "install/shortcuts.h"
 #include "install/texts.h"
 #include "platform/paths.h"
@@ -18,6 +20,42 @@ std::string LongPathOf(platform::Files& files, const std::string& path) {
     std::string longPath;
     const std::uint32_t length = files.LongPathName(path, kBuffer, longPath);
     return length >= 1 && length <= kBuffer ? longPath : path;
+}
+
+std::string SettledFolder(platform::Files& files, const std::string& folder) {
+    const std::string full = files.FullPathName(folder);
+    std::string existing = full.empty() ? folder : full;
+    while (existing.size() > 1 && existing.back() == '\\') {
+        existing.pop_back();
+    }
+    std::string rest;  // the parts that do not exist yet, each led by a backslash
+    while (existing.size() > 2 && !files.DirectoryExists(existing)) {
+        rest = "\\" + FileNameOf(existing) + rest;
+        existing = FolderOf(existing);
+    }
+    std::string settled = LongPathOf(files, existing.size() == 2 ? existing + "\\" : existing);
+    while (!settled.empty() && settled.back() == '\\') {
+        settled.pop_back();
+    }
+    return settled + rest;
+}
+
+std::string ReasonText(std::uint32_t error) {
+    switch (error) {
+        case 3:   // ERROR_PATH_NOT_FOUND
+        case 15:  // ERROR_INVALID_DRIVE
+            return std::string(texts::kNoSuchFolder);
+        case 5:
+            return std::string(texts::kAccessDenied);
+        case 32:
+            return std::string(texts::kInUse);
+        case 112:
+            return std::string(texts::kDiskFull);
+        case 123:  // ERROR_INVALID_NAME
+            return std::string(texts::kBadName);
+        default:
+            return std::string(texts::kOtherError) + PaddedNumber(error, 1);
+    }
 }
 
 std::string SilentInstallFolder(platform::Files& files, const std::string& argument) {
@@ -108,8 +146,12 @@ InstallOutcome InstallSequence::Run() {
     const std::string& installFolder = installFolder_;
     // Below the Windows folder a 32-bit program's files would land elsewhere (SysWOW64)
     // than where its registry values and shortcuts point, and nothing belongs there anyway.
-    const std::string windowsFolder = AsciiLower(WithTrailingBackslash(system_.WindowsFolder()));
-    if (windowsFolder.size() > 1 && AsciiLower(installFolder).rfind(windowsFolder, 0) == 0) {
+    // Both are compared as the system will take them, whatever their spelling.
+    const std::string windowsFolder =
+        AsciiLower(WithTrailingBackslash(SettledFolder(files_, system_.WindowsFolder())));
+    if (windowsFolder.size() > 1 &&
+        AsciiLower(WithTrailingBackslash(SettledFolder(files_, installFolder)))
+                .rfind(windowsFolder, 0) == 0) {
         throw InstallError(std::string(texts::kInsideWindowsFolderBefore) + installFolder +
                            std::string(texts::kInsideWindowsFolderAfter));
     }
@@ -126,20 +168,39 @@ InstallOutcome InstallSequence::Run() {
     if (!runLock.lock) {
         throw InstallError(std::string(texts::kSetupRunLockFailed) +
                            std::to_string(runLock.error.error()) +
-                           std::string(texts::kSetupRunLockFailedAfter));
+                           std::string(texts::kNothingInstalled));
     }
-    folders_.Make(installFolder);  // later steps fail one by one if this did
+    RunRecord record(platform_.registry, files_);
+    record.FinishEarlierRun();
+    // Nothing is written anywhere for a folder that cannot be: no data folder, no shortcut,
+    // no registry value would name a product that is not there.
+    if (!folders_.Make(installFolder)) {
+        throw InstallError(std::string(texts::kFolderNotMadeBefore) + installFolder +
+                           std::string(texts::kFolderNotMadeAfter) + ReasonText(folders_.Error()) +
+                           std::string(texts::kNothingInstalled));
+    }
     dataFolder_ = ComputeDataFolder(installFolder);
     platform::profile::Mark("folders");
 
     progress_.Reached(InstallStage::CopyingFiles);
+    record.Staging(
+        PlanInstall(files_, request_.edition, installFolder, dataFolder_).StagingFolders());
+    extractor_.Record(record);
     ExtractAll(installFolder);
-    // A truncated or altered program installs nothing at all, not some of its files: what
-    // was written goes again, with the folders made for it, and no rights were changed.
-    if (extractor_.Damaged()) {
+    // A truncated or altered program installs nothing at all, not some of its files, and
+    // neither does a disk that cannot hold them all: what was written goes again, with the
+    // folders made for it, and no rights were changed.
+    const auto outOfSpace = extractor_.OutOfSpace();
+    if (extractor_.Damaged() || outOfSpace) {
         extractor_.Discard();
         folders_.RemoveMade();
-        throw InstallError(std::string(texts::kSetupDamaged));
+        record.Close();
+        if (extractor_.Damaged()) {
+            throw InstallError(std::string(texts::kSetupDamaged));
+        }
+        throw InstallError(std::string(texts::kOutOfSpaceBefore) + outOfSpace->path +
+                           std::string(texts::kCouldNotBeWritten) + ReasonText(outOfSpace->error) +
+                           std::string(texts::kOutOfSpaceAfter));
     }
     platform::profile::Mark("files written");
 
@@ -155,6 +216,7 @@ InstallOutcome InstallSequence::Run() {
     platform::profile::Mark("folder rights");
 
     extractor_.PutInPlace();
+    record.Close();
     report_.files = extractor_.Notes();
     platform::profile::Mark("files in place");
     WriteSettingsFile(installFolder);

@@ -69,6 +69,15 @@ inline constexpr std::uint32_t kSetupRunWaitMilliseconds = 10 * 60 * 1000;
 // characters.
 std::string LongPathOf(platform::Files& files, const std::string& path);
 
+// The folder as the system takes it, whatever its spelling: made full (no "..", no
+// trailing dot), then the long form of its longest part that exists, followed by the parts
+// that do not exist yet.
+std::string SettledFolder(platform::Files& files, const std::string& folder);
+
+// What the system's error number says, in the words of the console lines ("access denied",
+// "disk full", "error 1234").
+std::string ReasonText(std::uint32_t error);
+
 // The install folder of a silent run, resolved once when its request is made: the third
 // argument made a full path against the current folder (so that a relative folder never
 // reaches the registry, the shortcuts or the helper's command line), then its long form.

@@ -24,7 +24,15 @@ inline constexpr std::string_view kSetupRunLockForeign =
     "the computer, then run the setup again.";
 inline constexpr std::string_view kSetupRunLockFailed =
     "The setup program could not take its turn among setup programs on this computer (error ";
-inline constexpr std::string_view kSetupRunLockFailedAfter = "). Nothing was installed.";
+inline constexpr std::string_view kFolderNotMadeBefore = "The install folder ";
+inline constexpr std::string_view kFolderNotMadeAfter = " could not be made (";
+inline constexpr std::string_view kNothingInstalled = "). Nothing was installed.";
+inline constexpr std::string_view kOutOfSpaceBefore = "There is not enough space on the disk: ";
+inline constexpr std::string_view kOutOfSpaceAfter =
+    "). Nothing was installed or changed; free some space and run the setup again.";
+inline constexpr std::string_view kCouldNotBeWritten = " could not be written (";
+inline constexpr std::string_view kNoSuchFolder = "no such drive or folder";
+inline constexpr std::string_view kBadName = "the name is not valid";
 inline constexpr std::string_view kSetupDamaged =
     "The setup program is damaged. Download it again.";
 inline constexpr std::string_view kIncompleteBefore = "The installation of ";

@@ -24,6 +24,8 @@ public:
     virtual Status SetDword(Key key, const std::string& name, std::uint32_t value) = 0;
     // RegQueryValueExA without a buffer: success when the value exists.
     virtual Status QueryValue(Key key, const std::string& name) = 0;
+    // RegQueryValueExA of a REG_SZ value, without its terminating zero.
+    virtual Status GetString(Key key, const std::string& name, std::string& value) = 0;
     virtual Status DeleteValue(Key key, const std::string& name) = 0;
     virtual void CloseKey(Key key) = 0;
 };

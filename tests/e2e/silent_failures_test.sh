@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # How a silent install reports what went wrong: a file in use is kept until the restart, a full
-# disk leaves no half-written or temporary file, a stopping error goes to the console;
+# disk puts nothing in place and leaves no temporary file, a stopping error goes to the console;
 # never a window.
 . "$(dirname "$0")/e2e-lib.sh"
 tk_e2e_prefix
@@ -30,6 +30,16 @@ tk_check "inside the Windows folder: the console says so" grep -qF \
 tk_check_eq "inside the Windows folder: nothing written" "" \
     "$(find "$WINEPREFIX/drive_c/windows" -iname 'filter' -print; find "$WINEPREFIX/drive_c/ProgramData/tidyKiosk" -newer "$WINEPREFIX/setup.out" -print)"
 
+# One deployment script for PCs with and without a D: drive: on a PC without it, nothing is
+# written anywhere (no data folder, no shortcut), and the console says why.
+tk_run_setup -silent 0 'Q:\Filter'
+tk_check_eq "a drive the computer does not have: exit status 1" 1 "$TK_STATUS"
+tk_check "a drive the computer does not have: the console says so" grep -qF \
+    'tidykiosk_filter_v3: The install folder Q:\Filter\ could not be made (no such drive or folder). Nothing was installed.' \
+    "$WINEPREFIX/setup.out"
+tk_check_eq "a drive the computer does not have: nothing written" "" \
+    "$(find "$WINEPREFIX/drive_c/ProgramData" "$WINEPREFIX/drive_c/users/Public" -newer "$WINEPREFIX/setup.out" -print)"
+
 # A program of the installation is running (held open without sharing) during a reinstall.
 printf 'old server program' >"$x/fltsrv.exe"
 wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" 'C:\X\fltsrv.exe' 'C:\X\held' 30 </dev/null >/dev/null 2>&1 &
@@ -47,27 +57,35 @@ tk_check "file in use: the other files were still replaced" \
 tk_check_eq "file in use: no temporary file left" "" "$(find "$x" -name 'tk~*')"
 rm -f "$x/held"
 
-# A disk that fills up half-way: a small RAM disk as drive E:.
+# A disk that fills up half-way through an upgrade: a small RAM disk as drive E:. Nothing is
+# put in place, every earlier file stays as it was, and a run with room completes.
 disk=$WINEPREFIX/../small-disk
 mkdir -p "$disk"
-if mount -t tmpfs -o size=96k tmpfs "$disk" 2>/dev/null; then
-    ln -sfn "$disk" "$WINEPREFIX/dosdevices/e:"
-    mkdir -p "$disk/X"
-    printf 'previous version' >"$disk/X/Uninstall.exe"
-    tk_run_setup -silent 0 'E:\X'
-    tk_check_eq "disk full: exit status 3" 3 "$TK_STATUS"
-    tk_check_eq "disk full: no temporary file left" "" "$(find "$disk" -name 'tk~*')"
-    for path in $(cd "$disk/X" && find . -type f -name '*.*' | sed 's|^\./||'); do
-        if [ "$path" = Uninstall.exe ] && [ "$(cat "$disk/X/$path")" = "previous version" ]; then
-            continue  # the old file, kept whole
-        fi
-        tk_check "disk full: $path is complete" cmp -s "$(tk_payload_input "$path")" "$disk/X/$path"
-    done
-    rm -f "$WINEPREFIX/dosdevices/e:"
-    umount "$disk"
-else
-    echo "note: no tmpfs mount here; the full-disk case is covered by the Windows-side tests only"
+if ! mount -t tmpfs -o size=2m tmpfs "$disk" 2>/dev/null; then
+    echo "FAIL: cannot mount a small RAM disk for the full-disk case"
+    exit 1
 fi
+ln -sfn "$disk" "$WINEPREFIX/dosdevices/e:"
+tk_run_setup -silent 0 'E:\X'
+tk_check_eq "disk full: the first install has room" 0 "$TK_STATUS"
+for f in $(find "$disk/X" -type f); do printf 'previous version of %s' "${f##*/}" >"$f"; done
+before=$(cd "$disk/X" && find . -type f | sort | xargs sha256sum)
+dd if=/dev/zero of="$disk/filler" bs=4k 2>/dev/null || true
+truncate -s -16k "$disk/filler"
+tk_run_setup -silent 0 'E:\X'
+tk_check_eq "disk full: exit status 1" 1 "$TK_STATUS"
+tk_check "disk full: the console gives the system's reason" \
+    grep -qF 'There is not enough space on the disk: E:\X\' "$WINEPREFIX/setup.out"
+tk_check_eq "disk full: every earlier file byte for byte" "$before" \
+    "$(cd "$disk/X" && find . -type f | sort | xargs sha256sum)"
+tk_check_eq "disk full: no staged file left" "" "$(find "$disk" -name 'tk~*')"
+rm -f "$disk/filler"
+tk_run_setup -silent 0 'E:\X'
+tk_check_eq "disk full: with room again the install completes" 0 "$TK_STATUS"
+tk_check "disk full: the new files are in place" \
+    cmp -s "$(tk_payload_input fltsrv.exe)" "$disk/X/fltsrv.exe"
+rm -f "$WINEPREFIX/dosdevices/e:"
+umount "$disk"
 
 # A stopping error (the settings file cannot be written): reported on the console, exit 1,
 # and still no window.

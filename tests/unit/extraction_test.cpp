@@ -292,6 +292,27 @@ TEST_F(ExtractionTest, AFileInUseIsReplacedAtTheRestartByACopyBesideIt) {
     EXPECT_FALSE(extractor.Notes()[2].scheduled);
 }
 
+TEST_F(ExtractionTest, ADeletionLeftByOneRunNeverTakesTheCopyOfALaterRun) {
+    const std::string target = kInstall + "server.txt";
+    const std::string copy = kInstall + "~server.txt";
+    files.files[target] = Bytes("old");
+    files.inUseFiles.insert(target);  // the program runs: its copy waits for the restart
+    ASSERT_EQ(Extract(201, kServerEdition), Outcome::Scheduled);
+    files.inUseFiles.clear();  // it ended; a scanner holds the copy
+    files.lockedFiles.insert(copy);
+    ASSERT_EQ(Extract(201, kServerEdition), Outcome::Written);
+    files.lockedFiles.clear();  // running again, and a newer version comes
+    files.inUseFiles.insert(target);
+    resources.data[201] = Deflate(Bytes("newer"));
+    ASSERT_EQ(Extract(201, kServerEdition), Outcome::Scheduled);
+
+    using RestartList = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(files.restartList, (RestartList{{copy, target}})) << "each name once";
+    EXPECT_EQ(extractor.Restart().Ops(), (std::vector<RestartOp>{{copy, target}}));
+    files.Restart();
+    EXPECT_EQ(files.Text(target), "newer");
+}
+
 TEST_F(ExtractionTest, AnExistingWritableFileIsReplaced) {
     files.files[kInstall + "both.txt"] = Bytes("an older and longer version of the file");
     ASSERT_EQ(Extract(202, kClientEdition), Outcome::Written);

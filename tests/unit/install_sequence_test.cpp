@@ -1,4 +1,5 @@
 #include "install/install_sequence.h"
+#include "install/run_record.h"
 
 #include <gtest/gtest.h>
 
@@ -83,11 +84,15 @@ protected:
         fakes::FakeRegistry::Name(platform::RegistryRoot::LocalMachine,
                                   "Software\\VornSoft\\FltLogServer\\") +
         "|Path";
+    // The calls whose lines start so; the run's own record is left out of the registry's.
     std::vector<std::string> Matching(const std::string& prefix) const {
         std::vector<std::string> out;
         std::copy_if(log.begin(), log.end(), std::back_inserter(out),
-                     [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+                     [&](const std::string& e) { return e.rfind(prefix, 0) == 0 && !IsRecord(e); });
         return out;
+    }
+    static bool IsRecord(const std::string& entry) {
+        return entry.find(kRunRecordKey) != std::string::npos;
     }
     std::vector<std::string> InstalledFiles(const std::string& folder) const {
         std::vector<std::string> out;
@@ -143,6 +148,9 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
     };
     std::vector<std::string> seen;
     for (std::string entry : log) {
+        if (IsRecord(entry)) {
+            continue;
+        }
         entry = entry.rfind("Registry ", 0) == 0 ? "Registry" : entry;  // the registration
         if (std::find(milestones.begin(), milestones.end(), entry) != milestones.end() &&
             (seen.empty() || seen.back() != entry || entry != "Registry")) {
@@ -237,8 +245,31 @@ TEST_F(InstallSequenceTest, AFolderInTheWindowsFolderOrAnotherRunStillGoingWrite
     stopsWith("c:\\windows\\System32\\Filter",
               "The install folder c:\\windows\\System32\\Filter\\ is inside");
     stopsWith("C:\\WINDOWS", "The install folder C:\\WINDOWS\\ is inside");
+    // A short name of the Windows folder, with the last folders not there yet.
+    files.AddDirectoryTree("C:\\WINDOW~1\\SYSTEM~1");
+    files.longNames["C:\\WINDOW~1\\SYSTEM~1"] = "C:\\Windows\\System32";
+    stopsWith("C:\\WINDOW~1\\SYSTEM~1\\New\\Filter", "The install folder C:\\WINDOW~1");
     system.otherRunHoldsLock = true;
     stopsWith("C:\\WINDOWSX\\", "Another setup program has been installing");
+}
+
+TEST_F(InstallSequenceTest, AnInstallFolderThatCannotBeMadeStopsTheRunBeforeAnythingIsWritten) {
+    request.installFolder = "D:\\Filter";
+    files.uncreatableFolders.insert("D:");  // no such drive
+    try {
+        Run();
+        ADD_FAILURE() << "expected an InstallError";
+    } catch (const InstallError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "The install folder D:\\Filter\\ could not be made (access denied). Nothing was "
+                  "installed.");
+    }
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(Matching("MakeDirectories"), std::vector<std::string>{"MakeDirectories D:\\Filter\\"})
+        << "no data folder either";
+    EXPECT_TRUE(files.profiles.empty());
+    EXPECT_TRUE(Matching("Save").empty());
+    EXPECT_TRUE(Matching("Registry").empty());
 }
 
 TEST_F(InstallSequenceTest, DataFolderRules) {
@@ -381,6 +412,52 @@ TEST_F(InstallSequenceTest, ADamagedStreamLeavesNothingBehind) {
     EXPECT_TRUE(files.profiles.empty());
     EXPECT_TRUE(Matching("Grant").empty());
     EXPECT_FALSE(view.completionShown);
+}
+
+TEST_F(InstallSequenceTest, ADiskThatFillsWhileStagingLeavesTheEarlierInstallAsItWas) {
+    request.installFolder = "C:\\X\\";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    for (auto& [path, bytes] : files.files) {
+        bytes = Bytes("old " + path);
+    }
+    const auto before = files.files;
+    files.roomForFiles = 7;
+    try {
+        Run();
+        ADD_FAILURE() << "expected an InstallError";
+    } catch (const InstallError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "There is not enough space on the disk: C:\\X\\proto\\proto-search.txt could not "
+                  "be written "
+                  "(disk full). Nothing was installed or changed; free some space and run the "
+                  "setup again.");
+    }
+    EXPECT_EQ(files.files, before) << "every old file as it was, and no staged file";
+    EXPECT_TRUE(files.restartList.empty());
+
+    files.roomForFiles = -1;
+    EXPECT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(files.Text("C:\\X\\fltsrv.exe"), "fltsrv.exe");
+}
+
+TEST_F(InstallSequenceTest, TheNextRunTakesAwayWhatAKilledRunOfTheOtherEditionLeft) {
+    // A Client run into another folder was ended while it staged its files and wrote the
+    // copy of a file in use, before the copy's rename was added.
+    const std::string other = "D:\\Client\\";
+    files.AddDirectoryTree(other + "language");
+    files.files[other + "tk~1.tmp"] = Bytes("half");
+    files.files[other + "language\\tk~2.tmp"] = Bytes("staged");
+    files.files[other + "~fltcln.exe"] = Bytes("copy");
+    files.files[other + "fltcln.exe"] = Bytes("old");
+    files.restartList = {{other + "~fltcln.exe", other + "fltcln.exe"}, {"C:\\theirs", ""}};
+    registry.SetText(platform::RegistryRoot::LocalMachine, kRunRecordKey, kRunRecordValue,
+                     other + "|" + other + "language\\|" + other + "~fltcln.exe");
+    request.installFolder = "C:\\X\\";
+    ASSERT_EQ(Run(), InstallOutcome::Completed);
+    EXPECT_EQ(InstalledFiles(other), std::vector<std::string>{"fltcln.exe"});
+    EXPECT_EQ(files.restartList, (decltype(files.restartList){{"C:\\theirs", ""}}));
+    EXPECT_EQ(registry.Text(platform::RegistryRoot::LocalMachine, kRunRecordKey, kRunRecordValue),
+              "<missing>");
 }
 
 TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOverIt) {

@@ -52,6 +52,26 @@ Status Win32Registry::QueryValue(Key key, const std::string& name) {
         ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, nullptr, nullptr, nullptr));
 }
 
+Status Win32Registry::GetString(Key key, const std::string& name, std::string& value) {
+    value.clear();
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) {
+        return StatusOf(status);
+    }
+    if (type != REG_SZ) {
+        return Status(ERROR_INVALID_DATA);
+    }
+    std::string buffer(size + 1, '\0');
+    status = ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status == ERROR_SUCCESS) {
+        value.assign(buffer.c_str());  // up to its zero, which a writer may have left out
+    }
+    return StatusOf(status);
+}
+
 Status Win32Registry::DeleteValue(Key key, const std::string& name) {
     return StatusOf(::RegDeleteValueA(AsHkey(key), name.c_str()));
 }

@@ -10,6 +10,7 @@ public:
     Status SetString(Key key, const std::string& name, const std::string& value) override;
     Status SetDword(Key key, const std::string& name, std::uint32_t value) override;
     Status QueryValue(Key key, const std::string& name) override;
+    Status GetString(Key key, const std::string& name, std::string& value) override;
     Status DeleteValue(Key key, const std::string& name) override;
     void CloseKey(Key key) override;
 };

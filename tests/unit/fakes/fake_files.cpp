@@ -121,8 +121,11 @@ platform::ReplaceOutcome FakeFiles::StageFileContent(
     if (throwingFiles.count(path) != 0) {
         throw std::bad_alloc();
     }
-    if (diskFull) {
+    if (diskFull || roomForFiles == 0) {
         return {ReplaceResult::DiskFull, 112};
+    }
+    if (roomForFiles > 0) {
+        --roomForFiles;
     }
     if (!ParentExists(path)) {
         return {ReplaceResult::WriteFailed, 3};
@@ -246,6 +249,11 @@ void FakeFiles::Restart() {
 
 void FakeFiles::RemoveLeftovers(const std::string& folder) {
     Log("RemoveLeftovers " + folder);
+    const std::string inside = Normal(folder) + "\\tk~";
+    std::erase_if(files, [&](const auto& file) {
+        return file.first.rfind(inside, 0) == 0 &&
+               file.first.find('\\', inside.size()) == std::string::npos;
+    });
 }
 
 bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,

@@ -27,6 +27,7 @@ public:
     std::set<std::string> remoteDrives;        // "N:": nothing moves there at restart
     std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
     bool diskFull = false;
+    int roomForFiles = -1;  // staged files that fit before the disk is full; -1: no limit
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
     std::set<std::string> vanishingFiles;  // reported written, but gone at once (a scanner)
     std::set<std::string> unwritableProfiles;

@@ -144,6 +144,23 @@ platform::Status FakeRegistry::QueryValue(Key key, const std::string& name) {
     return values->count(name) != 0 ? platform::Status() : platform::kNotFound;
 }
 
+platform::Status FakeRegistry::GetString(Key key, const std::string& name, std::string& value) {
+    value.clear();
+    const auto* values = LogValueCall("Get", key, name);
+    if (values == nullptr) {
+        return kInvalidHandle;
+    }
+    const auto found = values->find(name);
+    if (found == values->end()) {
+        return platform::kNotFound;
+    }
+    value.assign(found->second.bytes.begin(), found->second.bytes.end());
+    if (!value.empty() && value.back() == '\0') {
+        value.pop_back();
+    }
+    return {};
+}
+
 platform::Status FakeRegistry::DeleteValue(Key key, const std::string& name) {
     auto* values = LogValueCall("Delete", key, name);
     if (values == nullptr) {

@@ -48,6 +48,7 @@ public:
     platform::Status SetString(Key key, const std::string& name, const std::string& value) override;
     platform::Status SetDword(Key key, const std::string& name, std::uint32_t value) override;
     platform::Status QueryValue(Key key, const std::string& name) override;
+    platform::Status GetString(Key key, const std::string& name, std::string& value) override;
     platform::Status DeleteValue(Key key, const std::string& name) override;
     void CloseKey(Key key) override;
 
