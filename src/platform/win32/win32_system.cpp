@@ -256,8 +256,8 @@ LockObject UnderCheckedName(SECURITY_ATTRIBUTES& attributes) {
     if (read != ERROR_SUCCESS) {
         return Refused(SetupRunLockEnd::Failed, read);
     }
-    // Only an administrator or the system can have made the object owned by either; anybody
-    // else could have opened it for themselves with a wider access list.
+    // Only an administrator or the system can make an object owned by either. One that
+    // another account owns, that account may have made open to itself and hold for ever.
     if (owner == nullptr || !(IsSid(owner, kAdministratorsSid) || IsSid(owner, kLocalSystemSid))) {
         return Refused(SetupRunLockEnd::NotTrusted);
     }
