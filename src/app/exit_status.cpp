@@ -7,6 +7,8 @@ ExitStatus ExitStatusOf(const RunOutcome& run) {
     switch (run.install) {
         case RunOutcome::Install::Stopped:
             return ExitStatus::StoppedByError;
+        case RunOutcome::Install::Waited:
+            return ExitStatus::AnotherSetupRun;
         case RunOutcome::Install::NotRun:
             return run.silent ? ExitStatus::StoppedByError : ExitStatus::WizardQuit;
         case RunOutcome::Install::Ran:

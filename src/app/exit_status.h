@@ -14,6 +14,7 @@ enum class ExitStatus : int {
     WizardQuit = 4,           // the user quit the wizard before the install completed
     AlreadyRunning = 5,       // another setup window is open; nothing was done
     FailedUnexpectedly = 6,   // the program itself failed (a crash); the install did not finish
+    AnotherSetupRun = 7,      // another setup run is still in progress; nothing was done
     RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
 
@@ -22,6 +23,7 @@ struct RunOutcome {
     enum class Install {
         NotRun,   // never started (the wizard was quit first, or a silent run failed before)
         Stopped,  // started, and an error stopped it
+        Waited,   // did nothing: another setup run kept the setup-run lock
         Ran,      // ran to its end; `result` says how
     };
     bool silent = false;

@@ -8,6 +8,7 @@
 #include "app/platform_services.h"
 #include "install/compatibility_layer.h"
 #include "install/folder_access.h"
+#include "install/install_error.h"
 #include "install/registry_entries.h"
 #include "install/shortcuts.h"
 #include "platform/profile.h"
@@ -72,6 +73,9 @@ void TtkInstaller::RunInstallSequence() {
             model_.Installed(sequence.InstallFolder());
             install::ShowCompletion(*this, state_.appName, sequence.Report());
         }
+    } catch (const install::AnotherSetupRunError&) {
+        run_.install = RunOutcome::Install::Waited;  // it did nothing at all
+        throw;
     } catch (...) {
         // Whatever stopped the sequence, the install did not complete.
         run_.install = RunOutcome::Install::Stopped;

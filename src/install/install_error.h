@@ -18,4 +18,12 @@ private:
     std::string message_;
 };
 
+// The stop of a run that did nothing because another setup run on the computer still holds
+// the setup-run lock (or an object that no administrator made holds its name). It ends with
+// its own exit status, which deployment tools retry later.
+class AnotherSetupRunError final : public InstallError {
+public:
+    using InstallError::InstallError;
+};
+
 }  // namespace tk::install

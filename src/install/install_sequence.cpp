@@ -159,8 +159,16 @@ InstallOutcome InstallSequence::Run() {
     // again too early) waits for the first to finish, and then installs.
     const auto runLock =
         system_.LockSetupRuns(kSetupRunWaitMilliseconds, [this] { progress_.KeepResponsive(); });
-    if (!runLock) {
-        throw InstallError(std::string(texts::kAnotherSetupRun));
+    if (runLock.end == platform::SetupRunLockEnd::StillHeld) {
+        throw AnotherSetupRunError(std::string(texts::kAnotherSetupRun));
+    }
+    if (runLock.end == platform::SetupRunLockEnd::NotTrusted) {
+        throw AnotherSetupRunError(std::string(texts::kSetupRunLockForeign));
+    }
+    if (!runLock.lock) {
+        throw InstallError(std::string(texts::kSetupRunLockFailed) +
+                           std::to_string(runLock.error.error()) +
+                           std::string(texts::kNothingInstalled));
     }
     RunRecord record(platform_.registry, files_);
     record.FinishEarlierRun();

@@ -18,6 +18,12 @@ inline constexpr std::string_view kInsideWindowsFolderAfter =
 inline constexpr std::string_view kAnotherSetupRun =
     "Another setup program has been installing on this computer for 10 minutes and has not "
     "finished. Nothing was installed; run the setup again when it has.";
+inline constexpr std::string_view kSetupRunLockForeign =
+    "Another program holds the name through which setup programs on this computer take "
+    "turns, and no administrator made it. Nothing was installed; end that program or restart "
+    "the computer, then run the setup again.";
+inline constexpr std::string_view kSetupRunLockFailed =
+    "The setup program could not take its turn among setup programs on this computer (error ";
 inline constexpr std::string_view kFolderNotMadeBefore = "The install folder ";
 inline constexpr std::string_view kFolderNotMadeAfter = " could not be made (";
 inline constexpr std::string_view kNothingInstalled = "). Nothing was installed.";

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/errors.h"
 #include "platform/function_ref.h"
 
 namespace tk::platform {
@@ -21,6 +22,20 @@ public:
     virtual ~SetupRunLock() = default;
 };
 
+// How the wait for the setup-run lock ended.
+enum class SetupRunLockEnd {
+    Taken,       // the lock is this run's
+    StillHeld,   // another run held it for the whole wait
+    NotTrusted,  // its name is held by an object that no administrator made: not waited for
+    Failed,      // the system refused a call; `error` says why
+};
+
+struct SetupRunLockResult {
+    std::unique_ptr<SetupRunLock> lock;  // set exactly when Taken
+    SetupRunLockEnd end = SetupRunLockEnd::Failed;
+    Status error;
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -35,10 +50,10 @@ public:
     // GetWindowsDirectoryA: the Windows folder, without a final backslash.
     virtual std::string WindowsFolder() = 0;
     // Waits until no other setup run on this machine holds the lock, at most `timeout`
-    // milliseconds, calling `waiting` every few milliseconds meanwhile; the lock, or nothing
-    // when the wait ran out. A run that ended without letting go counts as gone.
-    virtual std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
-                                                        FunctionRef<void()> waiting) = 0;
+    // milliseconds, calling `waiting` every few milliseconds meanwhile. A run that ended
+    // without letting go counts as gone. Only administrators can make or hold the lock.
+    virtual SetupRunLockResult LockSetupRuns(std::uint32_t timeout,
+                                             FunctionRef<void()> waiting) = 0;
 };
 
 }  // namespace tk::platform

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Mass deployment as it goes wrong: a silent install killed outright at random moments
 # leaves no payload file partly written, and a plain rerun completes the folder; two silent
-# installs into one folder at once both end with a true status and a complete folder.
+# installs into one folder at once both end with a true status and a complete folder; runs
+# take turns, whatever another account put under the names the setup-run lock uses.
 . "$(dirname "$0")/e2e-lib.sh"
 tk_e2e_prefix
 
@@ -58,6 +59,24 @@ wine wineboot -r </dev/null >/dev/null 2>&1
 tk_check "rerun after the kills, then a restart: the folder complete, nothing stray" complete "$x"
 
 # --- Two at once --------------------------------------------------------------------------
+# held MARKER MODE ARGS...: the lock tool holds what it is asked to (its process in $holder)
+# once MARKER exists.
+held() {
+    local marker
+    marker=$(tk_wine_unix_path "$1")
+    shift
+    wine "$TK_BUILD_DIR/test-tools/tk_setup_lock.exe" "$@" </dev/null >/dev/null 2>&1 &
+    holder=$!
+    for _ in $(seq 1 600); do
+        [ -e "$marker" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Any account can make an event under the name the lock had before; runs still take turns.
+tk_check "an event under the lock's former name" \
+    held 'C:\event-held' event 'Global\tidykiosk_filter_v3 setup run' 'C:\event-held' 3600
+event_holder=$holder
 y=$(tk_wine_unix_path 'C:\Y')
 for round in 1 2 3; do
     wine 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 'C:\Y' </dev/null >"$WINEPREFIX/first.out" 2>&1 &
@@ -72,5 +91,53 @@ for round in 1 2 3; do
     tk_check_eq "two at once, round $round: nothing on the consoles" "" \
         "$(cat "$WINEPREFIX/first.out" "$WINEPREFIX/second.out")"
 done
+
+# Turns: two runs started while another holds the lock write nothing until it is gone (here
+# ended outright, so the lock is abandoned), then install one after the other: the files of
+# one folder were all written before any of the other's.
+tk_check "the lock held by another run" held 'C:\lock-held' hold 'C:\lock-held' 3600
+lock_holder=$holder
+wine 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 'C:\T1' </dev/null >/dev/null 2>&1 &
+first=$!
+wine 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 'C:\T2' </dev/null >/dev/null 2>&1 &
+second=$!
+sleep $((2 * full / 1000 + 5))  # twice a whole install's time
+running=$(kill -0 "$first" 2>/dev/null && kill -0 "$second" 2>/dev/null && echo yes)
+written=$(ls -d "$(tk_wine_unix_path 'C:\T1')" "$(tk_wine_unix_path 'C:\T2')" 2>/dev/null)
+tk_check_eq "two runs while the lock is held: both waiting, nothing written" "yes " \
+    "$running $written"
+kill -KILL "$lock_holder"
+wait "$lock_holder" 2>/dev/null
+wait "$first"
+first_status=$?
+wait "$second"
+tk_check_eq "the holder ended: both installed (status 0 and 0)" "0 0" "$first_status $?"
+t1=$(tk_wine_unix_path 'C:\T1')
+t2=$(tk_wine_unix_path 'C:\T2')
+tk_check "the holder ended: both folders complete" eval 'complete "$t1" && complete "$t2"'
+# written_span UNIX_FOLDER: the first and the last modification time of its files.
+written_span() { find "$1" -type f -printf '%T@\n' | sort -n | sed -n '1p;$p' | tr '\n' ' '; }
+spans="$(written_span "$t1")$(written_span "$t2")"
+tk_check "the holder ended: one run's files all written before the other's ($spans)" \
+    awk -v s="$spans" 'BEGIN { split(s, t, " "); exit !(t[2] < t[3] || t[4] < t[1]) }'
+
+# An object under the lock's name that no administrator made (another kind of object, or
+# a mutex its maker owns and may hold for ever) is neither waited for nor ignored: the run
+# does nothing and ends 7 at once. Wine has no private namespaces, so its runs use the name.
+for kind in event foreign; do
+    tk_check "a $kind under the lock's name" held "C:\\$kind-taken" "$kind" \
+        'Global\tidykiosk_filter_v3 setup run, administrators' "C:\\$kind-taken" 3600
+    timeout 300 wine 'C:\setup\tidykiosk_filter_v3.exe' -silent 0 'C:\Z' </dev/null \
+        >"$WINEPREFIX/setup.out" 2>&1
+    status=$?
+    kill -KILL "$holder"
+    wait "$holder" 2>/dev/null
+    tk_check_eq "a $kind under the lock's name: exit status 7, nothing written" "7 " \
+        "$status $(ls -d "$(tk_wine_unix_path 'C:\Z')" 2>/dev/null)"
+    tk_check "a $kind under the lock's name: the console says why" \
+        grep -qF "no administrator made it. Nothing was installed" "$WINEPREFIX/setup.out"
+done
+kill -KILL "$event_holder"
+wait "$event_holder" 2>/dev/null
 
 tk_e2e_finish

@@ -18,8 +18,7 @@ public:
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t TickCount() override;
     std::string WindowsFolder() override;
-    std::unique_ptr<SetupRunLock> LockSetupRuns(std::uint32_t timeout,
-                                                FunctionRef<void()> waiting) override;
+    SetupRunLockResult LockSetupRuns(std::uint32_t timeout, FunctionRef<void()> waiting) override;
 };
 
 }  // namespace tk::platform::win32

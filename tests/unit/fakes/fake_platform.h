@@ -53,17 +53,24 @@ public:
     std::uint32_t TickCount() override { return tick; }
     std::string windowsFolder = "C:\\WINDOWS";
     bool otherRunHoldsLock = false;  // the wait for the setup-run lock runs out
+    // How the wait ends otherwise (taken, unless a test refuses it), and the error number.
+    platform::SetupRunLockEnd lockEnd = platform::SetupRunLockEnd::Taken;
+    std::uint32_t lockError = 0;
     std::string WindowsFolder() override { return windowsFolder; }
-    std::unique_ptr<platform::SetupRunLock> LockSetupRuns(
-        std::uint32_t, platform::FunctionRef<void()> waiting) override {
+    platform::SetupRunLockResult LockSetupRuns(std::uint32_t,
+                                               platform::FunctionRef<void()> waiting) override {
         if (log != nullptr) {
             log->push_back("LockSetupRuns");
         }
-        if (otherRunHoldsLock) {
+        platform::SetupRunLockResult result;
+        result.end = otherRunHoldsLock ? platform::SetupRunLockEnd::StillHeld : lockEnd;
+        if (result.end == platform::SetupRunLockEnd::Taken) {
+            result.lock = std::make_unique<platform::SetupRunLock>();
+        } else if (result.end == platform::SetupRunLockEnd::StillHeld) {
             waiting();
-            return nullptr;
         }
-        return std::make_unique<platform::SetupRunLock>();
+        result.error = platform::Status(lockError);
+        return result;
     }
 };
 
