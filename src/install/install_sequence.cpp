@@ -167,7 +167,7 @@ InstallOutcome InstallSequence::Run() {
     }
     if (!runLock.lock) {
         throw InstallError(std::string(texts::kSetupRunLockFailed) +
-                           std::to_string(runLock.error.error()) +
+                           PaddedNumber(runLock.error.error(), 1) +
                            std::string(texts::kNothingInstalled));
     }
     RunRecord record(platform_.registry, files_);
