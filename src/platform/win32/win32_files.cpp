@@ -148,24 +148,25 @@ DWORD SetAttributes(HANDLE file, DWORD attributes) {
     return SetInformation(file, kFileBasicInformation, &basic, sizeof basic);
 }
 
-// Gives the open file the name `target` (a full extended path), over a file of that name
-// when `replace` is set; the system does it in one step, and the file stays guarded.
-DWORD RenameOpenFile(HANDLE file, const std::wstring& target, bool replace) {
+// Gives the open file the name `target` (a full extended path), over a file of that name;
+// the system does it in one step, and the file stays guarded until it is closed.
+DWORD RenameOpenFile(HANDLE file, const std::wstring& target) {
     const std::wstring name = NtPath(target);
     const std::size_t nameBytes = name.size() * sizeof(wchar_t);
     const std::size_t size =
         std::max(sizeof(RenameInformation), offsetof(RenameInformation, name) + nameBytes);
     std::vector<std::uint8_t> buffer(size, 0);
     auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
-    rename->replaceIfExists = replace ? TRUE : FALSE;
+    rename->replaceIfExists = TRUE;
     rename->nameLength = static_cast<ULONG>(nameBytes);
     std::memcpy(rename->name, name.data(), nameBytes);
     return SetInformation(file, kFileRenameInformation, rename, static_cast<ULONG>(size));
 }
 
 // Makes a new empty file "tk~XXXX.tmp" beside the target, exclusively, and opens it for
-// writing, renaming and deleting through this handle only: others may read it, nothing
-// more. `name` is its name, or empty when none could be made.
+// writing, renaming and deleting through this handle only: another handle may only read it
+// (and must share writing and deleting to be let in). `name` is its name, or empty when
+// none could be made.
 FileHandle CreateBeside(const std::wstring& target, std::wstring& name) {
     const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
     const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 8);
@@ -254,7 +255,7 @@ public:
     DWORD TakeName(const std::wstring& name, DWORD attributes) {
         DWORD error = SetAttributes(file.get(), attributes);
         if (error == ERROR_SUCCESS) {
-            error = RenameOpenFile(file.get(), name, true);
+            error = RenameOpenFile(file.get(), name);
         }
         if (error == ERROR_SUCCESS) {
             file.reset();
@@ -316,7 +317,7 @@ ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
     }
     // Taken by another program since it was found free: the system refuses to replace a
     // file that is open (ERROR_ACCESS_DENIED) without saying why.
-    if (exists && ProbeExisting(target).result == ReplaceResult::TargetInUse) {
+    if (ProbeExisting(target).result == ReplaceResult::TargetInUse) {
         return {ReplaceResult::TargetInUse, error};
     }
     return Failure(error);
