@@ -293,6 +293,17 @@ ReplaceOutcome StageUnchecked(const std::string& path, const FileContent& conten
                                      : Failure(sink.error != 0 ? sink.error : ::GetLastError());
 }
 
+// What a rename over `name` that ended with `error` means: the system refuses to replace a
+// file that another program holds open with ERROR_ACCESS_DENIED, without saying why.
+ReplaceOutcome RenameOutcome(DWORD error, const std::wstring& name) {
+    if (error == ERROR_SUCCESS) {
+        return {};
+    }
+    return ProbeExisting(name).result == ReplaceResult::TargetInUse
+               ? ReplaceOutcome{ReplaceResult::TargetInUse, error}
+               : Failure(error);
+}
+
 ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
     const std::wstring& target = staged.target;
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -310,17 +321,10 @@ ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
             return probe;
         }
     }
-    const DWORD error =
-        staged.TakeName(target, exists ? KeptAttributes(attributes) : FILE_ATTRIBUTE_NORMAL);
-    if (error == ERROR_SUCCESS) {
-        return {};
-    }
-    // Taken by another program since it was found free: the system refuses to replace a
-    // file that is open (ERROR_ACCESS_DENIED) without saying why.
-    if (ProbeExisting(target).result == ReplaceResult::TargetInUse) {
-        return {ReplaceResult::TargetInUse, error};
-    }
-    return Failure(error);
+    // (A target taken by another program since it was found free is reported in use.)
+    return RenameOutcome(
+        staged.TakeName(target, exists ? KeptAttributes(attributes) : FILE_ATTRIBUTE_NORMAL),
+        target);
 }
 
 ReplaceOutcome PutAsRestartCopyUnchecked(Win32StagedFile& staged, const std::string& copyPath) {
@@ -334,7 +338,7 @@ ReplaceOutcome PutAsRestartCopyUnchecked(Win32StagedFile& staged, const std::str
     const DWORD error = staged.TakeName(copy, targetAttributes == INVALID_FILE_ATTRIBUTES
                                                   ? FILE_ATTRIBUTE_NORMAL
                                                   : KeptAttributes(targetAttributes));
-    return error == ERROR_SUCCESS ? ReplaceOutcome{} : Failure(error);
+    return RenameOutcome(error, copy);
 }
 
 constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
