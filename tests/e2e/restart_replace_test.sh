@@ -28,6 +28,57 @@ expected_pending='\??\C:\X\~fltsrv.exe
 tk_run_setup -silent 0 'C:\X'
 tk_check_eq "first install: exit status" 0 "$TK_STATUS"
 
+# The restart list is shared: other programs' entries, with names outside the ANSI code page
+# and a deletion among them, stay byte for byte when an install takes out its own, here a
+# rename of an earlier run whose target is free now. The list is written and read raw by
+# regedit (hex(7)); a program of the prefix is kept running, or a new Wine session would
+# carry the list out.
+session_manager='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\Session Manager'
+list_hex() {  # list_hex NAME...: the names as REG_MULTI_SZ bytes, and the list's end
+    PYTHONUTF8=1 python3 -c 'import sys
+print(b"".join(n.encode("utf-16-le") + bytes(2) for n in sys.argv[1:] + [""]).hex())' "$@"
+}
+pending_hex() {  # the raw list as regedit exports it, in hex ("none" when there is none)
+    local export='C:\setup\pending.reg'
+    rm -f "$(tk_wine_unix_path "$export")"
+    wine regedit /e "$export" "$session_manager" </dev/null >/dev/null 2>&1
+    python3 - "$(tk_wine_unix_path "$export")" <<'PY'
+import re, sys
+text = open(sys.argv[1], "rb").read().decode("utf-16")
+found = re.search(r'"PendingFileRenameOperations"=hex\(7\):([0-9a-f,\\\s]*)', text)
+print(re.sub(r"[^0-9a-f]", "", found.group(1)) if found else "none")
+PY
+}
+others=('\??\C:\Другой\файл.dll' '' '\??\C:\Έργο\νέο.sys' '!\??\C:\Έργο\παλιό.sys')
+later=('\??\C:\Ελληνικά\τέλος.tmp' '')
+seeded=$(list_hex "${others[@]}" '\??\C:\X\~fltsrv.exe' '!\??\C:\X\fltsrv.exe' "${later[@]}")
+# In UTF-16, or regedit takes hex(7) for ANSI text and widens each byte.
+{
+    printf '\xff\xfe'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"PendingFileRenameOperations"=hex(7):%s\r\n' \
+        "$session_manager" "$(sed 's/../&,/g; s/,$//' <<<"$seeded")" | iconv -f UTF-8 -t UTF-16LE
+} >"$(tk_wine_unix_path 'C:\setup\seed.reg')"
+: >"$x/keep-session"
+wine "$TK_BUILD_DIR/test-tools/tk_hold_file.exe" 'C:\X\keep-session' 'C:\X\keep-session.held' 300 \
+    </dev/null >/dev/null 2>&1 &
+keeper=$!
+for _ in $(seq 1 150); do [ -e "$x/keep-session.held" ] && break; sleep 0.1; done
+wine regedit /s 'C:\setup\seed.reg' </dev/null >/dev/null 2>&1
+printf 'a waiting copy of an earlier run' >"$x/~fltsrv.exe"
+tk_check_eq "other programs' entries and ours: the seeded list reads back" "$seeded" "$(pending_hex)"
+tk_run_setup -silent 0 'C:\X'
+tk_check_eq "earlier rename withdrawn: exit status" 0 "$TK_STATUS"
+tk_check_eq "earlier rename withdrawn: ours is gone, every other entry byte for byte" \
+    "$(list_hex "${others[@]}" "${later[@]}")" "$(pending_hex)"
+tk_check "earlier rename withdrawn: the waiting copy is removed" test ! -e "$x/~fltsrv.exe"
+tk_check "earlier rename withdrawn: the program is replaced" \
+    cmp -s "$(tk_payload_input fltsrv.exe)" "$x/fltsrv.exe"
+wine reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations /f </dev/null >/dev/null 2>&1
+kill "$keeper" 2>/dev/null
+wait "$keeper" 2>/dev/null
+rm -f "$x"/keep-session*
+
 # The application and the filter library are running: held open without sharing.
 holders=()
 for file in "${held[@]}"; do
@@ -78,12 +129,11 @@ chmod u+w "$x/sporder.dll"
 run_setup_from_batch
 tk_check_eq "waiting copy held: exit status 3010 (the library still waits)" 3010 "$TK_STATUS"
 tk_check "waiting copy held: the program is written now" cmp -s "$(tk_payload_input fltsrv.exe)" "$x/fltsrv.exe"
-# (Empty names, a deletion's second half, are not listed.)
-# A rename added again goes to the end of the list, after what the list held before it.
-after_copy='\??\C:\X\~fltsrv.exe
+# (Empty names, a deletion's second half, are not listed. An entry that a run takes out and
+# adds again goes to the end of the list, so the files come in the order they were put.)
+tk_check_eq "waiting copy held: its rename is gone, its deletion pending" '\??\C:\X\~fltsrv.exe
 \??\C:\X\plugin\~_kfilter.dll
-!\??\C:\X\plugin\_kfilter.dll'
-tk_check_eq "waiting copy held: its rename is gone, its deletion pending" "$after_copy" "$(pending)"
+!\??\C:\X\plugin\_kfilter.dll' "$(pending)"
 
 # A file pending after that deletion is still found pending: installing twice adds it once.
 hold fltfw.exe

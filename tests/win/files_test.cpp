@@ -180,13 +180,50 @@ TEST_F(FilesTest, ContentInPiecesIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(wintest::FileNames(folder.Path()), (std::vector<std::string>{"app.exe", "~app.exe"}));
 }
 
-TEST_F(FilesTest, ATargetThatDisappearedBeforeTheSwapGetsTheNewContent) {
-    const std::wstring base = L"\\\\?\\" + std::wstring(folder.Path().begin(), folder.Path().end());
-    WriteFile(folder / "tk~0001.tmp", "new content");
-    EXPECT_EQ(platform::win32::SwapIn(base + L"\\gone.exe", base + L"\\tk~0001.tmp"),
+// From its writing until it has its name, a staged file cannot be changed, renamed or
+// deleted through another handle, in this process or another one: whether its target is
+// free (it is put in place) or held (it becomes the restart copy).
+TEST_F(FilesTest, AStagedFileIsGuardedUntilItHasItsName) {
+    const auto expectGuarded = [&](const char* when) {
+        SCOPED_TRACE(when);
+        std::vector<std::string> names = wintest::FileNames(folder.Path());
+        std::erase_if(names, [](const std::string& name) { return name.rfind("tk~", 0) != 0; });
+        ASSERT_EQ(names.size(), 1u);
+        const std::string staged = folder / names[0];
+        for (const DWORD access : {DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
+            EXPECT_EQ(::CreateFileA(staged.c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr),
+                      INVALID_HANDLE_VALUE);
+            EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        }
+        EXPECT_FALSE(::MoveFileA(staged.c_str(), (folder / "moved.tmp").c_str()));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(wintest::RunToEnd("\"" + wintest::TestTool("tk_staged_watch") + "\" \"" +
+                                    folder.Path() + "\""),
+                  0);
+    };
+    const std::string target = folder / "app.exe";
+    WriteFile(target, "old");
+    std::unique_ptr<platform::StagedFile> staged;
+    ASSERT_EQ(files.StageFileContent(target, platform::StoredContent(AsBytes("new")), staged),
               ReplaceResult::Replaced);
-    EXPECT_EQ(ReadFile(folder / "gone.exe"), "new content");
-    EXPECT_EQ(wintest::FileNames(folder.Path()), std::vector<std::string>{"gone.exe"});
+    expectGuarded("staged");
+    ASSERT_EQ(files.PutInPlace(*staged), ReplaceResult::Replaced);
+    EXPECT_EQ(ReadFile(target), "new");
+
+    ASSERT_EQ(files.StageFileContent(target, platform::StoredContent(AsBytes("new")), staged),
+              ReplaceResult::Replaced);
+    {
+        wintest::HeldFile held(target);
+        ASSERT_TRUE(held.Held()) << "the holder did not start";
+        EXPECT_EQ(files.PutInPlace(*staged), ReplaceResult::TargetInUse);
+        expectGuarded("its target in use");
+        EXPECT_EQ(files.PutAsRestartCopy(*staged, folder / "~app.exe"), ReplaceResult::Replaced);
+    }
+    EXPECT_EQ(ReadFile(folder / "~app.exe"), "new");
+    staged.reset();
+    EXPECT_EQ(wintest::FileNames(folder.Path()), (std::vector<std::string>{"app.exe", "~app.exe"}));
 }
 
 TEST_F(FilesTest, ARestartCopyIsWholeAndTakesTheTargetsAttributesAndAccessList) {
@@ -204,43 +241,68 @@ TEST_F(FilesTest, ARestartCopyIsWholeAndTakesTheTargetsAttributesAndAccessList) 
               (std::vector<std::string>{"fltcln.exe", "~fltcln.exe"}));
 }
 
-// The system's list of renames for the restart, read and written whole.
-std::string PendingList() {
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+
+// The system's list of renames for the restart, raw; "<none>" when there is no list.
+std::wstring PendingList() {
     HKEY key = nullptr;
-    std::string list(4096, '\0');
-    DWORD size = static_cast<DWORD>(list.size());
-    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                    KEY_ALL_ACCESS, &key);
-    if (::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
-        size = 0;
-    }
+    std::wstring list(4096, L'\0');
+    DWORD size = static_cast<DWORD>(list.size() * sizeof(wchar_t));
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key);
+    const LONG status = ::RegQueryValueExW(key, kPendingRenames, nullptr, nullptr,
+                                           reinterpret_cast<BYTE*>(list.data()), &size);
     ::RegCloseKey(key);
-    list.resize(size);
-    return list;
+    return status == ERROR_SUCCESS ? list.substr(0, size / sizeof(wchar_t)) : L"<none>";
 }
 
-TEST_F(FilesTest, ARenameCanBeTakenBackWhateverTheListHolds) {
-    const std::string copy = folder / "~a.dll";
+// Writes the list as another program would; an empty one is deleted.
+void SetPendingList(const std::wstring& list) {
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key);
+    if (list.empty()) {
+        ::RegDeleteValueW(key, kPendingRenames);
+    } else {
+        ::RegSetValueExW(key, kPendingRenames, 0, REG_MULTI_SZ,
+                         reinterpret_cast<const BYTE*>(list.data()),
+                         static_cast<DWORD>(list.size() * sizeof(wchar_t)));
+    }
+    ::RegCloseKey(key);
+}
+
+// Other programs' entries, with names outside the ANSI code page and a deletion (whose empty
+// second name is no end of the list), stay byte for byte; ours go, whatever their spelling.
+TEST_F(FilesTest, WithdrawingTakesOutOurEntriesAndKeepsEveryOtherOne) {
+    using namespace std::string_literals;
+    // "~çözüm.dll" in code pages 1252 and 1254 alike.
+    const std::string copy = folder / "~\xE7\xF6z\xFCm.dll";
     const std::string target = folder / "a.dll";
     WriteFile(copy, "new");
-    // A deletion pending before ours: its empty second name is no end of the list.
-    const std::string deletion = std::string("\\??\\C:\\old.tmp") + '\0' + '\0';
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                        0, KEY_ALL_ACCESS, &key),
-        ERROR_SUCCESS);
-    const std::string stored = deletion + '\0';
-    ::RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                     reinterpret_cast<const BYTE*>(stored.data()), stored.size());
-    ::RegCloseKey(key);
+    const std::wstring base = L"\\??\\" + std::wstring(folder.Path().begin(), folder.Path().end());
+    const std::wstring ours = base + L"\\~\u00E7\u00F6z\u00FCm.dll\0!"s + base + L"\\a.dll\0"s;
+    const std::wstring oursInCapitals = base + L"\\~\u00C7\u00D6Z\u00DCM.DLL\0\0"s;
+    const std::wstring others =
+        L"\\??\\C:\\Другой\\файл.dll\0\0"
+        L"\\??\\C:\\Έργο\\νέο.sys\0!\\??\\C:\\Έργο\\παλιό.sys\0"s +
+        L"\\??\\C:\\elsewhere.dll\0!"s + ours.substr(0, ours.find(L'\0') + 1);
+    const std::wstring later = L"\\??\\C:\\Ελληνικά.txt\0\0"s;
 
+    SetPendingList(others + L'\0');
     ASSERT_TRUE(files.ScheduleAtRestart(copy, target));
-    const std::string pair = "\\??\\" + copy + '\0' + "!\\??\\" + target + '\0';
-    EXPECT_EQ(PendingList(), deletion + pair + '\0');
+    ASSERT_EQ(PendingList(), others + ours + L'\0');
+    // Another program added its own after ours, and ours once more in capitals.
+    SetPendingList(others + ours + later + oursInCapitals + L'\0');
     EXPECT_TRUE(files.WithdrawFromRestart(copy));
-    EXPECT_EQ(PendingList(), deletion + '\0');
+    EXPECT_EQ(PendingList(), others + later + L'\0');
+    EXPECT_TRUE(files.WithdrawFromRestart(copy));
+    EXPECT_EQ(PendingList(), others + later + L'\0');
+
+    // A deletion of ours, and the list goes once nothing is left in it.
+    SetPendingList(L"");
+    ASSERT_TRUE(files.ScheduleAtRestart(copy, ""));
+    ASSERT_EQ(PendingList(), ours.substr(0, ours.find(L'\0') + 1) + L"\0\0"s);
+    EXPECT_TRUE(files.WithdrawFromRestart(copy));
+    EXPECT_EQ(PendingList(), L"<none>");
 }
 
 // A drive mapped to a share is checked end to end (tests/e2e/restart_replace_test.sh). A

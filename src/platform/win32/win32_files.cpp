@@ -4,6 +4,7 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <string>
@@ -95,13 +96,78 @@ std::wstring ExtendedPath(const std::string& path) {
     return LR"(\\?\)" + full;
 }
 
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+// The name the system's own calls give the file: ExtendedPath's form with \??\ for \\?\.
+std::wstring NtPath(const std::wstring& extended) {
+    return L"\\??\\" + extended.substr(4);
 }
 
-// Makes a new empty file "tk~XXXX.tmp" beside the target, exclusively, and opens it with
-// the given access; `name` is its name, or empty when none could be made.
-FileHandle CreateBeside(const std::wstring& target, DWORD access, std::wstring& name) {
+// The status block that NtSetInformationFile fills in.
+struct IoStatus {
+    LONG status;
+    ULONG_PTR information;
+};
+// FILE_BASIC_INFORMATION: zero times stay as they are.
+struct BasicInformation {
+    LARGE_INTEGER creationTime;
+    LARGE_INTEGER lastAccessTime;
+    LARGE_INTEGER lastWriteTime;
+    LARGE_INTEGER changeTime;
+    ULONG attributes;
+};
+// FILE_RENAME_INFORMATION, followed by the new name.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG nameLength;  // in bytes, without a NUL
+    WCHAR name[1];
+};
+constexpr int kFileBasicInformation = 4;
+constexpr int kFileRenameInformation = 10;
+constexpr int kFileDispositionInformation = 13;
+
+// NtSetInformationFile on an open file: how a file is renamed, deleted or given attributes
+// through the handle that guards it, on every Windows from XP on (the kernel32 call that
+// does the same came with Vista). ntdll is in every process, so it is only looked up.
+// Returns the system's error number, 0 on success.
+DWORD SetInformation(HANDLE file, int what, void* information, ULONG size) {
+    typedef LONG NTAPI SetInformationFile(HANDLE, IoStatus*, void*, ULONG, int);
+    typedef ULONG NTAPI StatusToError(LONG);
+    const auto set = LoadedFunction<SetInformationFile>(L"ntdll.dll", "NtSetInformationFile");
+    const auto toError = LoadedFunction<StatusToError>(L"ntdll.dll", "RtlNtStatusToDosError");
+    if (set == nullptr || toError == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
+    IoStatus ioStatus{};
+    const LONG status = set(file, &ioStatus, information, size, what);
+    return status >= 0 ? ERROR_SUCCESS : toError(status);
+}
+
+DWORD SetAttributes(HANDLE file, DWORD attributes) {
+    BasicInformation basic{};
+    basic.attributes = attributes;
+    return SetInformation(file, kFileBasicInformation, &basic, sizeof basic);
+}
+
+// Gives the open file the name `target` (a full extended path), over a file of that name;
+// the system does it in one step, and the file stays guarded until it is closed.
+DWORD RenameOpenFile(HANDLE file, const std::wstring& target) {
+    const std::wstring name = NtPath(target);
+    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+    const std::size_t size =
+        std::max(sizeof(RenameInformation), offsetof(RenameInformation, name) + nameBytes);
+    std::vector<std::uint8_t> buffer(size, 0);
+    auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->nameLength = static_cast<ULONG>(nameBytes);
+    std::memcpy(rename->name, name.data(), nameBytes);
+    return SetInformation(file, kFileRenameInformation, rename, static_cast<ULONG>(size));
+}
+
+// Makes a new empty file "tk~XXXX.tmp" beside the target, exclusively, and opens it for
+// writing, renaming and deleting through this handle only: another handle may only read it
+// (and must share writing and deleting to be let in). `name` is its name, or empty when
+// none could be made.
+FileHandle CreateBeside(const std::wstring& target, std::wstring& name) {
     const std::wstring folder = target.substr(0, target.rfind(L'\\') + 1);
     const DWORD seed = ::GetTickCount() ^ (::GetCurrentProcessId() << 8);
     for (DWORD attempt = 0; attempt < 0x10000; ++attempt) {
@@ -111,8 +177,9 @@ FileHandle CreateBeside(const std::wstring& target, DWORD access, std::wstring& 
             name += L"0123456789ABCDEF"[(unique >> shift) & 0xF];
         }
         name += L".tmp";
-        FileHandle file(::CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle file(
+            ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE,
+                          FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             return file;
         }
@@ -143,8 +210,7 @@ DWORD KeptAttributes(DWORD oldAttributes) {
 }
 
 // Gives the new file the old one's access list, which a truncate-and-write would have
-// kept too. ReplaceFileW carries it over on Windows but not under Wine, so it is set here,
-// before the swap, the same way everywhere (and the attributes likewise by the caller).
+// kept too; the rename that puts it in place keeps it.
 bool TakeOverAccessList(const std::wstring& old, HANDLE file) {
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR rawDescriptor = nullptr;
@@ -167,111 +233,38 @@ bool TakeOverAccessList(const std::wstring& old, HANDLE file) {
            ERROR_SUCCESS;
 }
 
-}  // namespace
-
-// Swaps the written file in for the existing target. The old file goes to a backup name
-// reserved beside it: without one, a failed ReplaceFileW may leave the old file gone and
-// the new one under its temporary name (and Wine's leaves a file of its own behind when
-// the target is in use). With one, every failure leaves the old file under its own name
-// and the new one under its temporary name, for the caller to use or delete. A target that
-// disappeared meanwhile simply gets the new file.
-ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary) {
-    std::wstring backup;
-    if (!CreateBeside(target, GENERIC_WRITE, backup)) {
-        return Failure(::GetLastError());
-    }
-    if (::ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
-        ::DeleteFileW(backup.c_str());
-        return {};
-    }
-    const DWORD error = ::GetLastError();
-    if (!Exists(target)) {
-        if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            ::DeleteFileW(backup.c_str());
-            return {};
-        }
-        // Only this error says that the old file went to the backup name; otherwise the
-        // backup is still the empty file reserved above.
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-        }
-    }
-    if (Exists(target)) {
-        ::DeleteFileW(backup.c_str());
-    }
-    // Taken by another program since it was found free, or otherwise held by the system.
-    return error == ERROR_UNABLE_TO_REMOVE_REPLACED
-               ? ReplaceOutcome{ReplaceResult::TargetInUse, error}
-               : Failure(error);
-}
-
-namespace {
-
-// Gives the open file `file` the name `target`, which must not exist yet, without opening
-// it again. False where the system cannot rename through the handle (before Vista) or the
-// rename fails; the file then keeps its name.
-bool RenameOpenFile(HANDLE file, const std::wstring& target) {
-    // FILE_RENAME_INFO, which the headers offer from Vista on only.
-    struct RenameInfo {
-        BOOLEAN replaceIfExists;
-        HANDLE rootDirectory;
-        DWORD fileNameLength;  // in bytes, without the NUL
-        WCHAR fileName[1];
-    };
-    typedef BOOL WINAPI SetFileInformationByHandleFn(HANDLE, int, LPVOID, DWORD);
-    constexpr int kFileRenameInfo = 3;
-    const auto setInformation =
-        LoadedFunction<SetFileInformationByHandleFn>(L"kernel32.dll", "SetFileInformationByHandle");
-    if (setInformation == nullptr) {
-        return false;
-    }
-    std::vector<std::uint8_t> buffer(sizeof(RenameInfo) + target.size() * sizeof(wchar_t), 0);
-    auto* info = reinterpret_cast<RenameInfo*>(buffer.data());
-    info->fileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->fileName, target.c_str(), info->fileNameLength);
-    return setInformation(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
-}
-
-// Writes the content into a new file beside `target`, flushed, with the access list of
-// `model` when it exists; `temporary` names it. The file is closed again unless the caller
-// asked to keep it open in `keep` (a new target takes its name through it).
-ReplaceOutcome WriteBeside(const std::wstring& target, const std::wstring& model,
-                           const FileContent& content, std::wstring& temporary,
-                           FileHandle* keep = nullptr) {
-    FileHandle file =
-        CreateBeside(target, GENERIC_READ | GENERIC_WRITE | WRITE_DAC | DELETE, temporary);
-    FileSink sink(file.get());
-    const bool made = file && content.WriteTo(sink);
-    const bool written = made && ::FlushFileBuffers(file.get()) &&
-                         (model.empty() || !Exists(model) || TakeOverAccessList(model, file.get()));
-    if (!written) {
-        const DWORD error = sink.error != 0 ? sink.error : ::GetLastError();
-        // The content stopped by itself when the file was made and took every piece.
-        const bool badContent = file && !made && sink.error == 0;
-        file.reset();
-        if (!temporary.empty()) {
-            ::DeleteFileW(temporary.c_str());
-        }
-        return badContent ? ReplaceOutcome{ReplaceResult::BadContent, 0} : Failure(error);
-    }
-    if (keep != nullptr) {
-        *keep = std::move(file);
-    }
-    return {};
-}
-
-// A file written beside its target and not yet put in place; deleted when dropped so.
+// A file written beside its target and not yet given its name. It stays open, shared for
+// reading only, from its making until it takes its name, so that no other process can
+// change, rename or delete it meanwhile; dropped before that, it is deleted through the
+// same handle.
 class Win32StagedFile final : public StagedFile {
 public:
     ~Win32StagedFile() override {
-        file.reset();
-        if (!temporary.empty()) {
+        if (!file) {
+            return;
+        }
+        BOOLEAN deleteFile = TRUE;
+        if (SetInformation(file.get(), kFileDispositionInformation, &deleteFile,
+                           sizeof deleteFile) != ERROR_SUCCESS) {
+            file.reset();
             ::DeleteFileW(temporary.c_str());
         }
     }
+    // Renames the file to `name`, with the attributes given, replacing a file of that name;
+    // the content was flushed when it was written. Closed once it has its name.
+    DWORD TakeName(const std::wstring& name, DWORD attributes) {
+        DWORD error = SetAttributes(file.get(), attributes);
+        if (error == ERROR_SUCCESS) {
+            error = RenameOpenFile(file.get(), name);
+        }
+        if (error == ERROR_SUCCESS) {
+            file.reset();
+        }
+        return error;
+    }
     std::wstring target;
-    std::wstring temporary;  // empty once it took another name
-    FileHandle file;         // kept open while a new target can take its name through it
+    std::wstring temporary;
+    FileHandle file;  // open until the file has its name
 };
 
 ReplaceOutcome StageUnchecked(const std::string& path, const FileContent& content,
@@ -281,18 +274,34 @@ ReplaceOutcome StageUnchecked(const std::string& path, const FileContent& conten
     if (made->target.empty()) {
         return Failure(::GetLastError());
     }
+    made->file = CreateBeside(made->target, made->temporary);
+    if (!made->file) {
+        return Failure(::GetLastError());
+    }
     const DWORD attributes = ::GetFileAttributesW(made->target.c_str());
     const bool isFile =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    const ReplaceOutcome written =
-        WriteBeside(made->target, isFile ? made->target : std::wstring(), content, made->temporary,
-                    isFile ? nullptr : &made->file);
-    if (written.result != ReplaceResult::Replaced) {
-        made->temporary.clear();  // gone already
-        return written;
+    FileSink sink(made->file.get());
+    const bool whole = content.WriteTo(sink);
+    if (whole && ::FlushFileBuffers(made->file.get()) &&
+        (!isFile || TakeOverAccessList(made->target, made->file.get()))) {
+        staged = std::move(made);
+        return {};
     }
-    staged = std::move(made);
-    return {};
+    // The content stopped by itself when the file took every piece.
+    return !whole && sink.error == 0 ? ReplaceOutcome{ReplaceResult::BadContent, 0}
+                                     : Failure(sink.error != 0 ? sink.error : ::GetLastError());
+}
+
+// What a rename over `name` that ended with `error` means: the system refuses to replace a
+// file that another program holds open with ERROR_ACCESS_DENIED, without saying why.
+ReplaceOutcome RenameOutcome(DWORD error, const std::wstring& name) {
+    if (error == ERROR_SUCCESS) {
+        return {};
+    }
+    return ProbeExisting(name).result == ReplaceResult::TargetInUse
+               ? ReplaceOutcome{ReplaceResult::TargetInUse, error}
+               : Failure(error);
 }
 
 ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
@@ -312,25 +321,10 @@ ReplaceOutcome PutInPlaceUnchecked(Win32StagedFile& staged) {
             return probe;
         }
     }
-    // A new file takes its name while still open: cheaper than opening it again to move.
-    if (!exists && staged.file && RenameOpenFile(staged.file.get(), target)) {
-        staged.file.reset();
-        staged.temporary.clear();
-        return {};
-    }
-    staged.file.reset();
-    ReplaceOutcome outcome;
-    if (exists) {
-        outcome = ::SetFileAttributesW(staged.temporary.c_str(), KeptAttributes(attributes))
-                      ? SwapIn(target, staged.temporary)
-                      : Failure(::GetLastError());
-    } else if (!::MoveFileExW(staged.temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        outcome = Failure(::GetLastError());
-    }
-    if (outcome.result == ReplaceResult::Replaced) {
-        staged.temporary.clear();
-    }
-    return outcome;
+    // (A target taken by another program since it was found free is reported in use.)
+    return RenameOutcome(
+        staged.TakeName(target, exists ? KeptAttributes(attributes) : FILE_ATTRIBUTE_NORMAL),
+        target);
 }
 
 ReplaceOutcome PutAsRestartCopyUnchecked(Win32StagedFile& staged, const std::string& copyPath) {
@@ -338,59 +332,93 @@ ReplaceOutcome PutAsRestartCopyUnchecked(Win32StagedFile& staged, const std::str
     if (copy.empty()) {
         return Failure(::GetLastError());
     }
-    staged.file.reset();
     const DWORD targetAttributes = ::GetFileAttributesW(staged.target.c_str());
-    // An earlier copy may be hidden or read-only, which would refuse the move over it.
+    // An earlier copy may be hidden or read-only, which would refuse the rename over it.
     ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!::SetFileAttributesW(staged.temporary.c_str(), targetAttributes == INVALID_FILE_ATTRIBUTES
-                                                            ? FILE_ATTRIBUTE_NORMAL
-                                                            : KeptAttributes(targetAttributes)) ||
-        !::MoveFileExW(staged.temporary.c_str(), copy.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return Failure(::GetLastError());
-    }
-    staged.temporary.clear();
-    return {};
+    const DWORD error = staged.TakeName(copy, targetAttributes == INVALID_FILE_ATTRIBUTES
+                                                  ? FILE_ATTRIBUTE_NORMAL
+                                                  : KeptAttributes(targetAttributes));
+    return RenameOutcome(error, copy);
 }
 
 constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 
-// The system's list of renames for the next restart: pairs "\??\from", "!\??\to" ("!" when
-// an existing target is replaced), or "\??\from", "" for a file deleted then. The list is
-// read whole, by its size: a deletion's empty name is no end of the list.
-std::vector<std::string> PendingRenames(HKEY key) {
+// The system's list of renames for the next restart, as it is stored: pairs of wide names
+// "\??\from", "!\??\to" ("!" when an existing target is replaced), or "\??\from", "" for a
+// file deleted then, and an empty name at the end. `type` is 0 when there is none.
+struct PendingList {
     DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, kPendingRenames, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ) {
-        return {};
+    std::vector<std::uint8_t> bytes;
+    bool operator==(const PendingList&) const = default;
+};
+
+// False when the list could not be read.
+bool ReadPendingList(HKEY key, PendingList& list) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        LONG status = ::RegQueryValueExW(key, kPendingRenames, nullptr, &list.type, nullptr, &size);
+        if (status == ERROR_FILE_NOT_FOUND) {
+            list = {};
+            return true;
+        }
+        list.bytes.assign(size, 0);
+        if (status == ERROR_SUCCESS && size > 0) {
+            status = ::RegQueryValueExW(key, kPendingRenames, nullptr, &list.type,
+                                        list.bytes.data(), &size);
+        }
+        if (status != ERROR_MORE_DATA) {  // else it grew in between
+            list.bytes.resize(size);
+            return status == ERROR_SUCCESS;
+        }
     }
-    std::vector<char> list(size + 2, '\0');
-    if (::RegQueryValueExA(key, kPendingRenames, nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(list.data()), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    std::vector<std::string> entries;
-    for (std::size_t at = 0; at < size;) {
-        entries.emplace_back(list.data() + at);
-        at += entries.back().size() + 1;
-    }
-    // The list's own end, an empty name after the last pair.
-    if (entries.size() % 2 != 0 && entries.back().empty()) {
-        entries.pop_back();
-    }
-    return entries;
+    return false;
 }
 
-bool SamePath(std::string entry, const std::string& path) {
-    if (path.empty()) {
-        return entry.empty();  // the second half of a deletion
+// Where the name that starts at byte `at` ends: at its NUL, or at the end of the list.
+std::size_t NameEnd(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    while (at + 1 < bytes.size() && (bytes[at] != 0 || bytes[at + 1] != 0)) {
+        at += 2;
     }
-    if (!entry.empty() && entry.front() == '!') {
-        entry.erase(0, 1);
+    return std::min(at, bytes.size() & ~std::size_t{1});
+}
+
+bool NamesFile(const std::vector<std::uint8_t>& bytes, std::size_t begin, std::size_t end,
+               const std::wstring& name) {
+    if (end - begin != name.size() * sizeof(wchar_t)) {
+        return false;
     }
-    return entry.rfind("\\??\\", 0) == 0 && ::lstrcmpiA(entry.c_str() + 4, path.c_str()) == 0;
+    std::wstring entry((end - begin) / sizeof(wchar_t), L'\0');
+    std::memcpy(entry.data(), bytes.data() + begin, end - begin);
+    return ::lstrcmpiW(entry.c_str(), name.c_str()) == 0;
+}
+
+// The list without the pairs whose first name is `name`, every other byte kept as it was;
+// `found` says whether there was such a pair.
+std::vector<std::uint8_t> Without(const std::vector<std::uint8_t>& bytes, const std::wstring& name,
+                                  bool& found) {
+    std::vector<std::uint8_t> kept;
+    kept.reserve(bytes.size());
+    found = false;
+    const std::size_t whole = bytes.size() & ~std::size_t{1};
+    std::size_t at = 0;
+    while (at < whole) {
+        const std::size_t firstEnd = NameEnd(bytes, at);
+        if (firstEnd == at) {
+            break;  // an empty name where a pair would start: the list's end
+        }
+        // A deletion's empty second name is part of its pair, not the end.
+        const std::size_t pairEnd =
+            std::min(NameEnd(bytes, std::min(firstEnd + 2, whole)) + 2, whole);
+        if (NamesFile(bytes, at, firstEnd, name)) {
+            found = true;
+        } else {
+            kept.insert(kept.end(), bytes.begin() + at, bytes.begin() + pairEnd);
+        }
+        at = pairEnd;
+    }
+    kept.insert(kept.end(), bytes.begin() + at, bytes.end());
+    return kept;
 }
 
 // The drive letter's root ("C:\") of a full path, or empty for a UNC path.
@@ -470,38 +498,57 @@ bool Win32Files::ReplaceableAtRestart(const std::string& path) {
 }
 
 bool Win32Files::ScheduleAtRestart(const std::string& from, const std::string& to) {
-    return ::MoveFileExA(
-               from.c_str(), to.empty() ? nullptr : to.c_str(),
+    const std::wstring source = ExtendedPath(from);
+    const std::wstring target = to.empty() ? std::wstring() : ExtendedPath(to);
+    if (source.empty() || (!to.empty() && target.empty())) {
+        return false;
+    }
+    return ::MoveFileExW(
+               source.c_str(), to.empty() ? nullptr : target.c_str(),
                MOVEFILE_DELAY_UNTIL_REBOOT | (to.empty() ? 0 : MOVEFILE_REPLACE_EXISTING)) != 0;
 }
 
 bool Win32Files::WithdrawFromRestart(const std::string& from) {
+    // The name as ScheduleAtRestart's MoveFileExW put it in the list.
+    const std::wstring extended = ExtendedPath(from);
+    if (extended.empty()) {
+        return false;
+    }
+    const std::wstring name = NtPath(extended);
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        &opened) != ERROR_SUCCESS) {
-        return true;
+    const LONG status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0,
+                                        KEY_QUERY_VALUE | KEY_SET_VALUE, &opened);
+    if (status != ERROR_SUCCESS) {
+        return status == ERROR_FILE_NOT_FOUND;
     }
     const RegistryKey key(opened);
-    const std::vector<std::string> entries = PendingRenames(key.get());
-    std::string kept;
-    bool found = false;
-    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
-        if (SamePath(entries[i], from)) {
-            found = true;
+    // Another program may change the list while it is edited: what it wrote between the
+    // reading and the writing is read again and kept.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        PendingList list;
+        if (!ReadPendingList(key.get(), list)) {
+            return false;
+        }
+        bool found = false;
+        const std::vector<std::uint8_t> kept =
+            list.type == REG_MULTI_SZ ? Without(list.bytes, name, found) : list.bytes;
+        if (!found) {
+            return true;
+        }
+        PendingList now;
+        if (!ReadPendingList(key.get(), now)) {
+            return false;
+        }
+        if (now != list) {
             continue;
         }
-        kept += entries[i] + '\0' + entries[i + 1] + '\0';
+        if (std::all_of(kept.begin(), kept.end(), [](std::uint8_t byte) { return byte == 0; })) {
+            return ::RegDeleteValueA(key.get(), "PendingFileRenameOperations") == ERROR_SUCCESS;
+        }
+        return ::RegSetValueExW(key.get(), kPendingRenames, 0, REG_MULTI_SZ, kept.data(),
+                                static_cast<DWORD>(kept.size())) == ERROR_SUCCESS;
     }
-    if (!found) {
-        return true;
-    }
-    if (kept.empty()) {
-        return ::RegDeleteValueA(key.get(), kPendingRenames) == ERROR_SUCCESS;
-    }
-    kept += '\0';
-    return ::RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
-                            reinterpret_cast<const BYTE*>(kept.data()),
-                            static_cast<DWORD>(kept.size())) == ERROR_SUCCESS;
+    return false;
 }
 
 void Win32Files::RemoveLeftovers(const std::string& folder) {

@@ -5,12 +5,6 @@
 
 namespace tk::platform::win32 {
 
-// Moves the written file `temporary` over the existing `target` in one step (ReplaceFileW
-// with a reserved backup name). Every failure leaves the old file under its own name and
-// the new one under its temporary name; a target that disappeared meanwhile gets the new
-// file. Both are full wide paths.
-ReplaceOutcome SwapIn(const std::wstring& target, const std::wstring& temporary);
-
 class Win32Files final : public Files {
 public:
     bool DirectoryExists(const std::string& path) override;
