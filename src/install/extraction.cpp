@@ -72,8 +72,7 @@ bool PayloadExtractor::ExtractPayload(int id, const std::string& installFolder,
     progress_.EntryReached();
     const auto found = Lookup(catalogue_, id);
     const auto planned =
-        found ? PlanFile(files_, id, *found, false, edition, installFolder, dataFolder)
-              : std::nullopt;
+        found ? PlanFile(id, *found, false, edition, installFolder, dataFolder) : std::nullopt;
     return planned && Write(*planned);
 }
 
@@ -81,9 +80,9 @@ bool PayloadExtractor::ExtractClientLanguage(int id, const std::string& installF
                                              const std::string& dataFolder) {
     progress_.EntryReached();
     const auto found = Lookup(clientLanguages_, id);
-    const auto planned =
-        found ? PlanFile(files_, id, *found, true, kClientEdition, installFolder, dataFolder)
-              : std::nullopt;
+    const auto planned = found
+                             ? PlanFile(id, *found, true, kClientEdition, installFolder, dataFolder)
+                             : std::nullopt;
     return planned && Write(*planned);
 }
 
@@ -214,7 +213,7 @@ void PayloadExtractor::ScheduleForRestart(const PlannedFile& planned, platform::
     if (planned.whenHeld == WhenHeld::NameTooLong) {
         return Note(target, FileShortfall::InUse, false);
     }
-    if (planned.whenHeld == WhenHeld::NoRestartHere) {
+    if (!files_.ReplaceableAtRestart(target)) {
         return Note(target, FileShortfall::NoRestartHere, false);
     }
     if (record_ != nullptr) {

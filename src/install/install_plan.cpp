@@ -41,9 +41,8 @@ std::string RestartCopyOf(const std::string& target) {
 
 }  // namespace
 
-std::optional<PlannedFile> PlanFile(platform::Files& files, int id, std::string_view entry,
-                                    bool language, EditionCode edition,
-                                    const std::string& installFolder,
+std::optional<PlannedFile> PlanFile(int id, std::string_view entry, bool language,
+                                    EditionCode edition, const std::string& installFolder,
                                     const std::string& dataFolder) {
     // The client language list names paths in the data folder, without markers.
     const auto placed = language ? std::optional(Placement{std::string(entry), true})
@@ -57,9 +56,7 @@ std::optional<PlannedFile> PlanFile(platform::Files& files, int id, std::string_
     file.target = (placed->inDataFolder ? dataFolder : installFolder) + placed->path;
     file.stagedIn = FolderOf(file.target);
     file.restartCopy = RestartCopyOf(file.target);
-    file.whenHeld = file.restartCopy.empty()                   ? WhenHeld::NameTooLong
-                    : !files.ReplaceableAtRestart(file.target) ? WhenHeld::NoRestartHere
-                                                               : WhenHeld::ReplaceAtRestart;
+    file.whenHeld = file.restartCopy.empty() ? WhenHeld::NameTooLong : WhenHeld::ReplaceAtRestart;
     return file;
 }
 
@@ -73,14 +70,13 @@ std::vector<std::string> InstallPlan::StagingFolders() const {
     return folders;
 }
 
-InstallPlan PlanInstall(platform::Files& files, EditionCode edition,
-                        const std::string& installFolder, const std::string& dataFolder,
-                        std::span<const PayloadEntry> catalogue,
+InstallPlan PlanInstall(EditionCode edition, const std::string& installFolder,
+                        const std::string& dataFolder, std::span<const PayloadEntry> catalogue,
                         std::span<const PayloadEntry> clientLanguages) {
     InstallPlan plan;
     const auto add = [&](const PayloadEntry& entry, bool language) {
-        if (auto file = PlanFile(files, entry.id, entry.entry, language, edition, installFolder,
-                                 dataFolder)) {
+        if (auto file =
+                PlanFile(entry.id, entry.entry, language, edition, installFolder, dataFolder)) {
             plan.files.push_back(std::move(*file));
         }
     };

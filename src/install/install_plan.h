@@ -16,9 +16,11 @@ namespace tk::install {
 
 // What happens to a file whose target another program holds open.
 enum class WhenHeld {
-    ReplaceAtRestart,  // its copy beside the target replaces the target at the next restart
-    NoRestartHere,     // on a network or substituted drive, which does not exist yet then
-    NameTooLong,       // the copy's name would not fit in a path: left as it is
+    // Its copy beside the target replaces the target at the next restart; unless the drive
+    // is a network or substituted one, which does not exist yet then (asked of the system
+    // only when a target is held: the question costs more than the rest of a file's work).
+    ReplaceAtRestart,
+    NameTooLong,  // the copy's name would not fit in a path: left as it is
 };
 
 struct PlannedFile {
@@ -32,9 +34,8 @@ struct PlannedFile {
 
 // The file an entry of the catalogue (or of the client language list, `language`) becomes
 // in this edition, or nothing when the edition does not install it.
-std::optional<PlannedFile> PlanFile(platform::Files& files, int id, std::string_view entry,
-                                    bool language, EditionCode edition,
-                                    const std::string& installFolder,
+std::optional<PlannedFile> PlanFile(int id, std::string_view entry, bool language,
+                                    EditionCode edition, const std::string& installFolder,
                                     const std::string& dataFolder);
 
 struct InstallPlan {
@@ -43,8 +44,8 @@ struct InstallPlan {
     std::vector<std::string> StagingFolders() const;
 };
 
-InstallPlan PlanInstall(platform::Files& files, EditionCode edition,
-                        const std::string& installFolder, const std::string& dataFolder,
+InstallPlan PlanInstall(EditionCode edition, const std::string& installFolder,
+                        const std::string& dataFolder,
                         std::span<const PayloadEntry> catalogue = PayloadCatalogue(),
                         std::span<const PayloadEntry> clientLanguages = ClientLanguageList());
 

@@ -183,8 +183,7 @@ InstallOutcome InstallSequence::Run() {
     platform::profile::Mark("folders");
 
     progress_.Reached(InstallStage::CopyingFiles);
-    record.Staging(
-        PlanInstall(files_, request_.edition, installFolder, dataFolder_).StagingFolders());
+    record.Staging(PlanInstall(request_.edition, installFolder, dataFolder_).StagingFolders());
     extractor_.Record(record);
     ExtractAll(installFolder);
     // A truncated or altered program installs nothing at all, not some of its files, and
