@@ -3,7 +3,8 @@
 # REF (a commit) and the working tree, both built for 64-bit Windows (preset bench64) with
 # the same payload, run in turn by wine64 on one warm prefix. Each round times, for each
 # build in an order that alternates, an install into a new folder and then a second install
-# over it (every file replaced); the files are synced and removed after each, untimed.
+# over it (every file replaced); the files are synced and removed after each, untimed. Then
+# the peak private memory of each (bench_probe), fresh and over an earlier install.
 #   bench/before_after.sh REF [ROUNDS]       (default 21)
 #   TK_BENCH_PAYLOAD=standins | large (default: large, about 5 MB)
 set -euo pipefail
@@ -24,16 +25,16 @@ if [ "${TK_BENCH_PAYLOAD:-large}" = large ]; then
         python3 bench/large_payload.py "$base/payload-build/payload" "$payload" >/dev/null
 fi
 option=$([ -d "$payload" ] && echo "-DTK_PAYLOAD_DIR=$payload" || true)
-build() {  # build SOURCES FOLDER
+build() {  # build SOURCES FOLDER [TARGET...]
     cmake -S "$1" --preset bench64 -B "$2" $option >"$2.log" 2>&1 &&
-        cmake --build "$2" -j2 --target tidykiosk_filter_v3 >>"$2.log" 2>&1 ||
+        cmake --build "$2" -j2 --target tidykiosk_filter_v3 "${@:3}" >>"$2.log" 2>&1 ||
         { tail -n 20 "$2.log" >&2; exit 1; }
 }
 rm -rf "$base/before-src"
 git worktree add -f --detach "$base/before-src" "$ref" >/dev/null 2>&1
 build "$base/before-src" "$base/before"
 git worktree remove --force "$base/before-src"
-build "$PWD" "$base/after"
+build "$PWD" "$base/after" bench_probe
 
 . scripts/wine-lib.sh
 root=$base/wine
@@ -42,7 +43,7 @@ trap 'tk_wine_teardown "$root"' EXIT
 tk_wine_fresh_prefix "$root" bench
 mkdir -p "$WINEPREFIX/drive_c/before" "$WINEPREFIX/drive_c/after"
 cp "$base/before/tidykiosk_filter_v3.exe" "$WINEPREFIX/drive_c/before/"
-cp "$base/after/tidykiosk_filter_v3.exe" "$WINEPREFIX/drive_c/after/"
+cp "$base/after/tidykiosk_filter_v3.exe" "$base/after/bench_probe.exe" "$WINEPREFIX/drive_c/after/"
 ms() {  # ms SIDE: one silent install into C:\bench, in milliseconds
     local start
     start=$(date +%s%N)
@@ -72,4 +73,19 @@ echo "median ms:      fresh    over an earlier install"
 for side in before after; do
     printf '%-8s %12s %12s\n' "$side" "$(awk -v s=$side '$1 == s { print $2 }' "$times" | median)" \
         "$(awk -v s=$side '$1 == s { print $3 }' "$times" | median)"
+done
+memory() {  # memory SIDE: peak private KiB of an install into C:\memory
+    wine 'C:\after\bench_probe.exe' memory "C:\\$1\\tidykiosk_filter_v3.exe" -silent 0 'C:\memory' \
+        </dev/null 2>/dev/null | tr -d '\r' | cut -d' ' -f3
+}
+echo "peak private KiB, median of 5: fresh    over an earlier install"
+for side in before after; do
+    fresh=() over=()
+    for _ in 1 2 3 4 5; do
+        fresh+=("$(memory "$side")")
+        over+=("$(memory "$side")")
+        rm -rf "$WINEPREFIX/drive_c/memory"
+    done
+    printf '%-8s %22s %12s\n' "$side" "$(printf '%s\n' "${fresh[@]}" | median)" \
+        "$(printf '%s\n' "${over[@]}" | median)"
 done
