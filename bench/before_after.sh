@@ -6,7 +6,7 @@
 # over it (every file replaced); the files are synced and removed after each, untimed. Then
 # the peak private memory of each (bench_probe), fresh and over an earlier install.
 #   bench/before_after.sh REF [ROUNDS]       (default 21)
-#   TK_BENCH_PAYLOAD=standins | large (default: large, about 5 MB)
+#   TK_BENCH_PAYLOAD=standins | large (default: large, about 5 MB, or TK_BENCH_BYTES)
 set -euo pipefail
 . "$(dirname "$0")/../scripts/tmpdir.sh"
 cd "$(dirname "$0")/.."
@@ -17,12 +17,13 @@ mkdir -p "$base"
 wine() { /usr/lib/wine/wine64 "$@"; }
 quietly() { "$@" </dev/null >/dev/null 2>&1; }
 
-payload=$base/payload
+bytes=${TK_BENCH_BYTES:-}
+payload=$base/payload${bytes:+-$bytes}
 if [ "${TK_BENCH_PAYLOAD:-large}" = large ]; then
     cmake --preset bench64 -B "$base/payload-build" >"$base/payload.log" 2>&1
     cmake --build "$base/payload-build" --target tk_payloads >>"$base/payload.log" 2>&1
     [ -f "$payload/fltsrv.exe" ] ||
-        python3 bench/large_payload.py "$base/payload-build/payload" "$payload" >/dev/null
+        python3 bench/large_payload.py "$base/payload-build/payload" "$payload" $bytes >/dev/null
 fi
 option=$([ -d "$payload" ] && echo "-DTK_PAYLOAD_DIR=$payload" || true)
 build() {  # build SOURCES FOLDER [TARGET...]
@@ -32,9 +33,9 @@ build() {  # build SOURCES FOLDER [TARGET...]
 }
 rm -rf "$base/before-src"
 git worktree add -f --detach "$base/before-src" "$ref" >/dev/null 2>&1
-build "$base/before-src" "$base/before"
+build "$base/before-src" "$base/before${bytes:+-$bytes}"
 git worktree remove --force "$base/before-src"
-build "$PWD" "$base/after" bench_probe
+build "$PWD" "$base/after${bytes:+-$bytes}" bench_probe
 
 . scripts/wine-lib.sh
 root=$base/wine
@@ -42,8 +43,8 @@ tk_wine_setup "$root" >/dev/null || exit 1
 trap 'tk_wine_teardown "$root"' EXIT
 tk_wine_fresh_prefix "$root" bench
 mkdir -p "$WINEPREFIX/drive_c/before" "$WINEPREFIX/drive_c/after"
-cp "$base/before/tidykiosk_filter_v3.exe" "$WINEPREFIX/drive_c/before/"
-cp "$base/after/tidykiosk_filter_v3.exe" "$base/after/bench_probe.exe" "$WINEPREFIX/drive_c/after/"
+cp "$base/before${bytes:+-$bytes}/tidykiosk_filter_v3.exe" "$WINEPREFIX/drive_c/before/"
+cp "$base/after${bytes:+-$bytes}"/{tidykiosk_filter_v3,bench_probe}.exe "$WINEPREFIX/drive_c/after/"
 ms() {  # ms SIDE: one silent install into C:\bench, in milliseconds
     local start
     start=$(date +%s%N)

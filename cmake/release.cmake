@@ -36,5 +36,6 @@ add_test(NAME release_imports
                  $<TARGET_FILE:tidykiosk_filter_v3> ${CMAKE_SOURCE_DIR}/tests/imports-allowed.txt)
 set_tests_properties(release_imports PROPERTIES LABELS release)
 add_test(NAME release_resource_layout
-         COMMAND ${TK_ALIGNER} --check $<TARGET_FILE:tidykiosk_filter_v3>)
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_layout.py ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:tidykiosk_filter_v3>)
 set_tests_properties(release_resource_layout PROPERTIES LABELS release)

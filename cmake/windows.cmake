@@ -18,16 +18,6 @@ execute_process(
 if(NOT TK_PACKER_RESULT EQUAL 0)
     message(FATAL_ERROR "Cannot build the payload packer (needs the host compiler and zlib1g-dev)")
 endif()
-# The resource section's data on a page boundary of the file (tools/align_resources.cpp).
-set(TK_ALIGNER ${CMAKE_BINARY_DIR}/host-tools/align_resources)
-execute_process(
-    COMMAND ${TK_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror
-            ${CMAKE_SOURCE_DIR}/tools/align_resources.cpp -o ${TK_ALIGNER}
-    RESULT_VARIABLE TK_ALIGNER_RESULT)
-if(NOT TK_ALIGNER_RESULT EQUAL 0)
-    message(FATAL_ERROR "Cannot build the resource aligner (needs the host compiler)")
-endif()
-
 # --- Stand-in programs ----------------------------------------------------------------------
 set(TK_STANDIN_PROGRAMS fltsrv fltcln fltfw _fltw Uninstall)
 set(TK_STANDIN_LIBRARIES sporder _kfilter)
@@ -128,30 +118,9 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc PROPERTIE
 # --- The setup program ----------------------------------------------------------------------
 # src/runtime: the program's own versions of a few library functions, which keep the
 # libraries' larger ones out (see src/runtime/README.md).
-# The size of the header that the C++ library puts in front of a thrown object, which
-# src/runtime/exception_memory.cpp must reserve: read from the library's own
-# __cxa_allocate_exception (its first "lea SIZE(...)"), so that it always fits the compiler.
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++.a
-                OUTPUT_VARIABLE tk_libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
-execute_process(COMMAND ${CMAKE_AR} p ${tk_libstdcxx} eh_alloc.o
-                OUTPUT_FILE ${CMAKE_BINARY_DIR}/eh_alloc.o)
-execute_process(COMMAND ${CMAKE_OBJDUMP} -d --no-show-raw-insn ${CMAKE_BINARY_DIR}/eh_alloc.o
-                OUTPUT_VARIABLE tk_disassembly)
-string(FIND "${tk_disassembly}" "_cxa_allocate_exception>:" tk_at)
-if(tk_at GREATER -1)
-    string(SUBSTRING "${tk_disassembly}" ${tk_at} 400 tk_disassembly)
-    string(REGEX MATCH "lea +(0x[0-9a-f]+)\\(" tk_lea "${tk_disassembly}")
-endif()
-if(NOT tk_lea)
-    message(FATAL_ERROR "Cannot read the C++ library's exception header size from ${tk_libstdcxx}")
-endif()
-set(TK_EXCEPTION_HEADER_SIZE ${CMAKE_MATCH_1})
 add_executable(tidykiosk_filter_v3 WIN32 src/app/main.cpp src/runtime/library_errors.cpp
                src/runtime/zlib_checksums.cpp src/runtime/terminate_handler.cpp
-               src/runtime/exception_memory.cpp
                ${CMAKE_BINARY_DIR}/tidykiosk_filter_v3.rc)
-set_source_files_properties(src/runtime/exception_memory.cpp PROPERTIES
-                            COMPILE_DEFINITIONS TK_EXCEPTION_HEADER_SIZE=${TK_EXCEPTION_HEADER_SIZE})
 add_dependencies(tidykiosk_filter_v3 tk_payloads)
 target_compile_options(tidykiosk_filter_v3 PRIVATE ${TK_WARNINGS})
 tk_windows_code(tidykiosk_filter_v3)
@@ -162,9 +131,9 @@ target_compile_options(tidykiosk_filter_v3 PRIVATE -fno-rtti)
 set_target_properties(tidykiosk_filter_v3 PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 target_link_options(tidykiosk_filter_v3 PRIVATE -flto-partition=none)
 # The payload mapped from the file when the program starts, not copied into its memory:
-# the resources' data moved to a page boundary of the file (before signing, below).
-add_custom_command(TARGET tidykiosk_filter_v3 POST_BUILD
-    COMMAND ${TK_ALIGNER} $<TARGET_FILE:tidykiosk_filter_v3> VERBATIM)
+# every section, the resources' among them, starts on a page boundary of the file, as the
+# linker lays it out when asked (Wine reads a section that does not into private memory).
+target_link_options(tidykiosk_filter_v3 PRIVATE -Wl,--file-alignment,0x1000)
 
 include(cmake/release.cmake)
 
@@ -179,10 +148,8 @@ foreach(source IN LISTS TK_WIN_TEST_TOOLS)
     target_link_libraries(${tool} PRIVATE tk_core)
     set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-tools)
 endforeach()
-# The crash tool raises library errors, and takes the memory of its exceptions, as the setup
-# program does.
-target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/runtime/library_errors.cpp
-               ${CMAKE_SOURCE_DIR}/src/runtime/exception_memory.cpp)
+# The crash tool raises library errors as the setup program does.
+target_sources(tk_crash PRIVATE ${CMAKE_SOURCE_DIR}/src/runtime/library_errors.cpp)
 
 # --- Windows-side tests under Wine ------------------------------------------------------------
 option(TK_BUILD_WINDOWS_TESTS "Build the tests that run under Wine" ON)

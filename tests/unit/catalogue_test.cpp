@@ -23,7 +23,7 @@ TEST(Catalogue, ClientInstallsExactlyTheSixPlusEntries) {
 TEST(Catalogue, AppNameIsPrefixAndVersionWithNothingBetween) {
     EXPECT_EQ(AppNameOf(kServerEdition), "tidyKiosk Filter Server v3.3.33 en");
     EXPECT_EQ(AppNameOf(kClientEdition), "tidyKiosk Filter Client v3.3.33 en");
-    EXPECT_THROW(EditionOf(static_cast<EditionCode>(2)), std::out_of_range);
+    EXPECT_THROW(EditionOf(static_cast<EditionCode>(2)), std::exception);
 }
 
 TEST(Catalogue, ClientLanguagesGoToTheLanguagesFolder) {
