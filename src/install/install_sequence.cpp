@@ -152,7 +152,7 @@ InstallOutcome InstallSequence::Run() {
     if (windowsFolder.size() > 1 &&
         AsciiLower(WithTrailingBackslash(SettledFolder(files_, installFolder)))
                 .rfind(windowsFolder, 0) == 0) {
-        throw InstallError(std::string(texts::kInsideWindowsFolderBefore) + installFolder +
+        throw InstallError(std::string(texts::kTheInstallFolder) + installFolder +
                            std::string(texts::kInsideWindowsFolderAfter));
     }
     // One setup run at a time on this machine: a second one (a deployment tool that tried
@@ -175,7 +175,7 @@ InstallOutcome InstallSequence::Run() {
     // Nothing is written anywhere for a folder that cannot be: no data folder, no shortcut,
     // no registry value would name a product that is not there.
     if (!folders_.Make(installFolder)) {
-        throw InstallError(std::string(texts::kFolderNotMadeBefore) + installFolder +
+        throw InstallError(std::string(texts::kTheInstallFolder) + installFolder +
                            std::string(texts::kFolderNotMadeAfter) + ReasonText(folders_.Error()) +
                            std::string(texts::kNothingInstalled));
     }

@@ -12,7 +12,7 @@ inline constexpr std::string_view kPleaseWait = "Please wait...";
 inline constexpr std::string_view kSuccessfullyInstalled =
     " is successfully installed. Please click Finish to quit.";
 inline constexpr std::string_view kRunPrefix = "Run ";
-inline constexpr std::string_view kInsideWindowsFolderBefore = "The install folder ";
+inline constexpr std::string_view kTheInstallFolder = "The install folder ";
 inline constexpr std::string_view kInsideWindowsFolderAfter =
     " is inside the Windows folder. Nothing was installed; choose another folder.";
 inline constexpr std::string_view kAnotherSetupRun =
@@ -24,7 +24,6 @@ inline constexpr std::string_view kSetupRunLockForeign =
     "the computer, then run the setup again.";
 inline constexpr std::string_view kSetupRunLockFailed =
     "The setup program could not take its turn among setup programs on this computer (error ";
-inline constexpr std::string_view kFolderNotMadeBefore = "The install folder ";
 inline constexpr std::string_view kFolderNotMadeAfter = " could not be made (";
 inline constexpr std::string_view kNothingInstalled = "). Nothing was installed.";
 inline constexpr std::string_view kOutOfSpaceBefore = "There is not enough space on the disk: ";
