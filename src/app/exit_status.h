@@ -1,7 +1,6 @@
 #pragma once
-// The setup program's exit status, and how a run's outcome maps to it. The values never
-// change; new ones go at the end.
-#include "install/install_sequence.h"
+// The setup program's exit status (InstallRun::Status answers it for a run). The values
+// never change; new ones go at the end.
 #include "platform/crash_guard.h"
 
 namespace tk::app {
@@ -17,23 +16,6 @@ enum class ExitStatus : int {
     AnotherSetupRun = 7,      // another setup run is still in progress; nothing was done
     RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
-
-// What one run did, as far as its exit status goes.
-struct RunOutcome {
-    enum class Install {
-        NotRun,   // never started (the wizard was quit first, or a silent run failed before)
-        Stopped,  // started, and an error stopped it
-        Waited,   // did nothing: another setup run kept the setup-run lock
-        Ran,      // ran to its end; `result` says how
-    };
-    bool silent = false;
-    Install install = Install::NotRun;
-    install::InstallOutcome result = install::InstallOutcome::Completed;
-    bool lastPageShown = false;  // the wizard reached its completion page
-    bool errorReported = false;  // an error was reported during the run
-};
-
-ExitStatus ExitStatusOf(const RunOutcome& run);
 
 static_assert(static_cast<int>(ExitStatus::FailedUnexpectedly) == platform::kUnexpectedEndStatus);
 

@@ -6,9 +6,10 @@
 //   pictures.cpp            the welcome page's pictures and the logo's place
 //   installer_messages.cpp  messages, commands, keyboard and focus
 //   installer_events.cpp    the wizard's event handlers, finish and quit
-//   installer_install.cpp   FormCreate's silent path, the install forwarders, progress page
-//   installer_status.cpp    reported errors and the exit status
-// A silent run's own ways (its progress, close requests, console lines) are SilentRunner's.
+//   installer_install.cpp   FormCreate, the install forwarders, the progress and last pages
+//   installer_status.cpp    reported errors
+// How the run ends (the last page, the exit status) is InstallRun's; a silent run's own
+// ways (its progress, close requests, console lines) are SilentRunner's.
 #include <windows.h>
 
 #include <memory>
@@ -16,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/exit_status.h"
+#include "app/install_run.h"
 #include "app/silent_runner.h"
 #include "app/wizard_model.h"
 #include "app/wizard_state.h"
@@ -34,9 +35,9 @@ class TtkInstaller final : public install::ProviderPort, public platform::Progre
 public:
     static constexpr const char* kClassName = "tkInstaller";
 
-    // `silentRequest`: what a silent command line asks for; nothing for the wizard.
-    TtkInstaller(WizardState& state, PlatformServices& platform,
-                 std::optional<install::InstallRequest> silentRequest);
+    // `silent`: the silent run the window serves, hidden; nothing for the wizard.
+    TtkInstaller(WizardState& state, PlatformServices& platform, InstallRun& run,
+                 SilentRunner* silent);
     ~TtkInstaller() override;
     TtkInstaller(const TtkInstaller&) = delete;
     TtkInstaller& operator=(const TtkInstaller&) = delete;
@@ -46,7 +47,6 @@ public:
     bool Create();
     void Show();
     HWND Handle() const { return window_; }
-    ExitStatus Status() const;
     // Keyboard navigation of the wizard (Tab, Enter, Esc, the "&" keys); true when the
     // message was handled.
     bool PreTranslate(MSG& message);
@@ -86,8 +86,6 @@ public:
     int ProgressPosition() override;
     void SetStatusText(const std::string& text) override;
     void SetCurrentFileText(const std::string& text) override;
-    void ShowCompletion(const std::string& completedText, const std::string& runCaption,
-                        bool runUnticked) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -97,13 +95,20 @@ private:
     void CreateControl(const ControlDef& control);
     // The steps of FormCreate after the compatibility layer.
     void StartWizard();
+    install::InstallPlatform Platform();
     void RunSilentInstall();
     void FillPlaceholders();
     void OnCommand(int id);
     // Makes every control show what the model says.
     void Apply();
     void KeepFocusUsable();
-    void ReportError(const std::string& message);
+    // An error reported outside the install: shown, and what it left undone noted.
+    void ReportError(const std::string& message,
+                     std::optional<install::InstallStep> step = std::nullopt);
+    // A message box in the wizard, a console line in a silent run.
+    void ShowError(const std::string& message);
+    // The last page as the run says it, once the install has run to its end.
+    void ShowLastPage();
     void RequestQuit();
     std::string Caption() const;
     HWND ControlWindow(int id) const;
@@ -113,8 +118,8 @@ private:
 
     WizardState& state_;
     PlatformServices& platform_;
-    std::optional<install::InstallRequest> silentRequest_;
-    std::optional<SilentRunner> silentRunner_;  // only in a silent run
+    InstallRun& run_;
+    SilentRunner* silent_;  // only in a silent run
     install::ProgressPage progressPage_{*this};
     WizardModel model_;
     std::unique_ptr<Fonts> fonts_;
@@ -126,8 +131,6 @@ private:
     int progressMax_ = 100;
     int progressPosition_ = 0;
     bool closeQueryAttached_ = true;
-    RunOutcome run_;
-    bool finished_ = false;
     bool controlsBuilt_ = false;
     std::vector<int> builtSheets_;  // tab sheets whose controls exist
 };

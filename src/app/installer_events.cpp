@@ -12,7 +12,6 @@ namespace tk::app {
 
 void TtkInstaller::FinishOperation() {
     model_.Finish();
-    finished_ = true;
     closeQueryAttached_ = false;
     RequestQuit();
 }
@@ -32,7 +31,7 @@ bool TtkInstaller::FormCloseQuery() {
 }
 
 bool TtkInstaller::EndSessionQuery() {
-    if (silentRunner_) {
+    if (silent_ != nullptr) {
         return !SilentRunner::RefusesToClose();  // it ends by itself, moments after its install
     }
     if (!closeQueryAttached_) {

@@ -8,7 +8,6 @@
 #include "app/platform_services.h"
 #include "install/compatibility_layer.h"
 #include "install/folder_access.h"
-#include "install/install_error.h"
 #include "install/registry_entries.h"
 #include "install/shortcuts.h"
 #include "platform/profile.h"
@@ -18,8 +17,13 @@ namespace tk::app {
 
 void TtkInstaller::FormCreate() {
     // An error ends only the step it came from: the window is always fully built.
-    for (const auto step : {&TtkInstaller::SetCompatibilityLayer, &TtkInstaller::StartWizard,
-                            &TtkInstaller::RunSilentInstall, &TtkInstaller::FillPlaceholders}) {
+    try {
+        SetCompatibilityLayer();
+    } catch (const std::exception& error) {
+        ReportError(error.what(), install::InstallStep::CompatibilityLayer);
+    }
+    for (const auto step : {&TtkInstaller::StartWizard, &TtkInstaller::RunSilentInstall,
+                            &TtkInstaller::FillPlaceholders}) {
         try {
             (this->*step)();
         } catch (const std::exception& error) {
@@ -37,11 +41,11 @@ void TtkInstaller::StartWizard() {
 }
 
 void TtkInstaller::RunSilentInstall() {
-    if (!state_.silent) {
+    if (silent_ == nullptr) {
         return;
     }
     try {
-        RunInstallSequence();
+        silent_->Run(Platform(), *this);
     } catch (...) {
         FinishOperation();
         throw;
@@ -59,34 +63,29 @@ void TtkInstaller::SetCompatibilityLayer() {
     platform::profile::Mark("compatibility layer");
 }
 
+install::InstallPlatform TtkInstaller::Platform() {
+    return {platform_.files, platform_.resources, platform_.system,
+            platform_.shell, platform_.security,  platform_.registry};
+}
+
+// The wizard's install; a silent run's goes through SilentRunner.
 void TtkInstaller::RunInstallSequence() {
-    install::InstallSequence sequence(
-        silentRequest_ ? *silentRequest_ : model_.Request(),
-        {platform_.files, platform_.resources, platform_.system, platform_.shell,
-         platform_.security, platform_.registry},
-        silentRunner_ ? static_cast<install::ProgressReporter&>(*silentRunner_) : progressPage_,
-        *this);
-    try {
-        run_.result = sequence.Run();
-        run_.install = RunOutcome::Install::Ran;
-        if (run_.result != install::InstallOutcome::NoInstallFolder) {
-            model_.Installed(sequence.InstallFolder());
-            install::ShowCompletion(*this, state_.appName, sequence.Report());
-        }
-    } catch (const install::AnotherSetupRunError&) {
-        run_.install = RunOutcome::Install::Waited;  // it did nothing at all
-        throw;
-    } catch (...) {
-        // Whatever stopped the sequence, the install did not complete.
-        run_.install = RunOutcome::Install::Stopped;
-        if (silentRunner_) {
-            silentRunner_->ReportUnfinished(sequence.Report());
-        }
-        throw;
+    if (const auto stop = run_.Install(model_.Request(), Platform(), progressPage_, *this)) {
+        ShowError(*stop);  // the window stays on the progress page
+        return;
     }
-    if (silentRunner_) {
-        silentRunner_->ReportUnfinished(sequence.Report());  // the wizard's last page says it
+    ShowLastPage();
+}
+
+void TtkInstaller::ShowLastPage() {
+    const std::optional<LastPage> page = run_.Page(state_.appName);
+    if (!page) {
+        return;
     }
+    model_.Installed(run_.InstalledFolder());
+    model_.Complete(page->text, page->runCaption, page->runUnticked);
+    Apply();
+    platform::profile::Mark("completion page");
 }
 
 bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
@@ -100,7 +99,7 @@ bool TtkInstaller::RunProviderStep(const std::string& helperPath, const std::str
     provider::TVoFirewall firewall(reinterpret_cast<std::uintptr_t>(window_),
                                    {platform_.files, platform_.system, platform_.shell,
                                     platform_.catalogue, platform_.hiddenWindows});
-    firewall.SetSilent(state_.silent);
+    firewall.SetSilent(run_.Mode() == RunMode::Silent);
     const bool installed = firewall.IsInstalled();
     platform::profile::Mark("provider catalogue");
     return installed || firewall.RunInstallHelper(helperPath, libraryPath, true);
@@ -142,13 +141,6 @@ void TtkInstaller::SetStatusText(const std::string& text) {
 
 void TtkInstaller::SetCurrentFileText(const std::string& text) {
     model_.SetText(kCurrentFileLine, text);
-    Apply();
-}
-
-void TtkInstaller::ShowCompletion(const std::string& completedText, const std::string& runCaption,
-                                  bool runUnticked) {
-    run_.lastPageShown = true;
-    model_.Complete(completedText, runCaption, runUnticked);
     Apply();
 }
 

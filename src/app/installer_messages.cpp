@@ -23,7 +23,7 @@ LRESULT CALLBACK TtkInstaller::WindowProc(HWND window, UINT message, WPARAM wPar
 LRESULT TtkInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
-            if (closeQueryAttached_ && !(silentRunner_ && SilentRunner::RefusesToClose())) {
+            if (closeQueryAttached_ && !(silent_ != nullptr && SilentRunner::RefusesToClose())) {
                 FormCloseQuery();
             }
             return 0;
@@ -134,7 +134,7 @@ void TtkInstaller::ProcessMessages() {
 // would choose an edition for the user. And only while the wizard is the active window, so
 // that a running install does not pull the focus back from another program.
 void TtkInstaller::KeepFocusUsable() {
-    if (state_.silent || !::IsWindowVisible(window_) || ::GetForegroundWindow() != window_) {
+    if (!::IsWindowVisible(window_) || ::GetForegroundWindow() != window_) {
         return;
     }
     const HWND focus = ::GetFocus();

@@ -189,16 +189,13 @@ struct TtkInstaller::Fonts {
     }
 };
 
-TtkInstaller::TtkInstaller(WizardState& state, PlatformServices& platform,
-                           std::optional<install::InstallRequest> silentRequest)
+TtkInstaller::TtkInstaller(WizardState& state, PlatformServices& platform, InstallRun& run,
+                           SilentRunner* silent)
     : state_(state),
       platform_(platform),
-      silentRequest_(std::move(silentRequest)),
-      model_(state, platform.shell) {
-    if (silentRequest_) {
-        silentRunner_.emplace(*this);
-    }
-}
+      run_(run),
+      silent_(silent),
+      model_(state, platform.shell) {}
 
 TtkInstaller::~TtkInstaller() {
     if (window_ != nullptr) {
@@ -214,7 +211,7 @@ bool TtkInstaller::Create() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     // A silent run's window is never shown and never typed into: it needs neither the
     // program's icon nor an input method.
-    if (state_.silent) {
+    if (silent_ != nullptr) {
         DisableInputMethods();
     }
     WNDCLASSEXW windowClass{};
@@ -222,7 +219,7 @@ bool TtkInstaller::Create() {
     windowClass.lpfnWndProc = &TtkInstaller::WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hIcon = state_.silent ? nullptr : ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIcon = silent_ != nullptr ? nullptr : ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"tkInstaller";
     ::RegisterClassExW(&windowClass);
@@ -251,7 +248,7 @@ bool TtkInstaller::Create() {
     // A silent run never shows the window: its controls would only be drawn for nobody,
     // and building them loads the common controls library. The wizard model keeps every
     // control's state either way.
-    if (!state_.silent) {
+    if (silent_ == nullptr) {
         CreateControls();
     }
     FormCreate();

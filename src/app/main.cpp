@@ -36,31 +36,33 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());  // the program itself
     }
-    // The command line is read once, here.
+    // The command line is read once, here, and says how the run goes.
     const std::optional<app::SilentCommand> silent = app::ParseSilentCommand(arguments);
-    app::WizardState state;
-    state.silent = silent.has_value();
-    platform::InstallCrashHandlers(state.silent);
+    platform::InstallCrashHandlers(silent.has_value());
 
-    if (!state.silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
+    if (!silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
         app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
                          MB_OK | MB_ICONWARNING);
         return platform::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
     }
 
     app::PlatformServices platform;
+    app::InstallRun run(silent ? app::RunMode::Silent : app::RunMode::Wizard);
     // A silent run's request, its folder resolved once: full, then in its long form.
-    std::optional<install::InstallRequest> request;
+    std::optional<app::SilentRunner> silentRunner;
     if (silent) {
-        request = install::InstallRequest{
-            silent->edition, install::SilentInstallFolder(platform.files, silent->folder)};
+        silentRunner.emplace(
+            install::InstallRequest{silent->edition,
+                                    install::SilentInstallFolder(platform.files, silent->folder)},
+            run);
     }
-    app::TtkInstaller installer(state, platform, std::move(request));
+    app::WizardState state;
+    app::TtkInstaller installer(state, platform, run, silentRunner ? &*silentRunner : nullptr);
     if (!installer.Create()) {
-        ReportNoWindow(state.silent, ::GetLastError());
+        ReportNoWindow(silent.has_value(), ::GetLastError());
         return platform::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
     }
-    if (!state.silent) {
+    if (!silent) {
         installer.Show();
     }
     MSG message;
@@ -72,5 +74,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     platform::profile::Mark("finish and message loop");
     platform::profile::Report(&platform::WriteToParentConsole);
-    return platform::EndNormally(static_cast<int>(installer.Status()));
+    return platform::EndNormally(static_cast<int>(run.Status()));
 }

@@ -6,17 +6,29 @@ namespace tk::app {
 
 namespace {
 
-void WriteLines(const std::string& text) {
-    if (!text.empty()) {
-        platform::WriteToParentConsole(text);
-    }
-}
-
 std::string Line(const std::string& text) {
     return "tidykiosk_filter_v3: " + text + "\r\n";
 }
 
 }  // namespace
+
+void SilentRunner::Run(const install::InstallPlatform& platform, install::ProviderPort& provider) {
+    const std::optional<std::string> stop = run_.Install(request_, platform, *this, provider);
+    std::string text;
+    for (const std::string& line : run_.UnfinishedLines()) {
+        text += Line(line);
+    }
+    if (stop) {
+        text += Line(*stop);  // last, as the reason the run ended
+    }
+    if (!text.empty()) {
+        platform::WriteToParentConsole(text);
+    }
+}
+
+void SilentRunner::ReportError(const std::string& message) {
+    platform::WriteToParentConsole(Line(message));
+}
 
 void SilentRunner::KeepResponsive() {
     // The window is never shown, so nothing waits to be painted: the queue is looked at once
@@ -28,19 +40,16 @@ void SilentRunner::KeepResponsive() {
         return;
     }
     lastPump_ = now;
-    window_.ProcessMessages();
-}
-
-void SilentRunner::ReportError(const std::string& message) {
-    WriteLines(Line(message));
-}
-
-void SilentRunner::ReportUnfinished(const install::InstallReport& report) {
-    std::string text;
-    for (const std::string& line : install::ReportLines(report)) {
-        text += Line(line);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The end was requested; the running install finishes first.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
     }
-    WriteLines(text);
 }
 
 }  // namespace tk::app

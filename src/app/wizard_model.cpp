@@ -211,7 +211,7 @@ void WizardModel::Complete(const std::string& completedText, const std::string& 
 }
 
 void WizardModel::Finish() {
-    if (state_.silent || !Control(kRunCheckBox).checked) {
+    if (!OnLastPage() || !Control(kRunCheckBox).checked) {
         return;
     }
     const std::string program =
@@ -219,6 +219,10 @@ void WizardModel::Finish() {
     if (shell_.Execute("", program, "", "", platform::kShowNormal) == platform::kAccessDenied) {
         shell_.Execute("runas", program, "", "", platform::kShowNormal);
     }
+}
+
+bool WizardModel::OnLastPage() const {
+    return activePage_ == kCompletionPage;
 }
 
 std::string WizardModel::QuitQuestion() const {

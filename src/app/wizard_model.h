@@ -64,12 +64,15 @@ public:
     install::InstallRequest Request() const { return {state_.edition, state_.installFolder}; }
     // The folder the install settled on (with its final backslash), which Finish starts from.
     void Installed(std::string installFolder) { state_.installFolder = std::move(installFolder); }
-    // Starts the installed application when the wizard asks for it (never in silent mode).
+    // Starts the installed application when the last page asks for it ("Run ..." ticked);
+    // a run that never showed that page (silent, or stopped) starts nothing.
     void Finish();
 
     std::string QuitQuestion() const;
     const std::string& Caption() const { return caption_; }
     int ActivePage() const { return activePage_; }
+    // The install ran to its end and its last page is shown.
+    bool OnLastPage() const;
     const ControlState& Control(int id) const;
     void SetText(int id, const std::string& text);
 

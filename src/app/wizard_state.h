@@ -1,6 +1,6 @@
 #pragma once
-// What the wizard shows and collects, shared by the window and its model. The entry point
-// sets `silent` once. The install itself gets only the request the model makes of it.
+// What the wizard shows and collects, shared by the window and its model. The install itself
+// gets only the request the model makes of it.
 #include <string>
 
 #include "install/catalogue.h"
@@ -8,7 +8,6 @@
 namespace tk::app {
 
 struct WizardState {
-    bool silent = false;
     install::EditionCode edition = install::kServerEdition;
     std::string appName;
     std::string installFolder;

@@ -129,9 +129,9 @@ void InstallSequence::WriteSettingsFile(const std::string& installFolder) {
     }
 }
 
-void InstallSequence::StepDone(bool done, std::string_view step) {
+void InstallSequence::StepDone(bool done, InstallStep step) {
     if (!done) {
-        report_.incompleteSteps.emplace_back(step);
+        report_.incompleteSteps.push_back(step);
     }
 }
 
@@ -211,7 +211,7 @@ InstallOutcome InstallSequence::Run() {
                    .SetFolderAccess(dataFolder_, installFolder);
     } catch (...) {
     }
-    StepDone(done, texts::kStepFolderAccess);
+    StepDone(done, InstallStep::FolderAccess);
     platform::profile::Mark("folder rights");
 
     extractor_.PutInPlace();
@@ -231,7 +231,7 @@ InstallOutcome InstallSequence::Run() {
         }
     } catch (...) {
     }
-    StepDone(done, texts::kStepProvider);
+    StepDone(done, InstallStep::Provider);
     platform::profile::Mark("helper start");
 
     progress_.Reached(InstallStage::MakingShortcuts);
@@ -240,12 +240,12 @@ InstallOutcome InstallSequence::Run() {
     StepDone(ShortcutMaker(platform_.shell, files_)
                  .MakeShortcuts(installFolder + std::string(edition.mainExecutable),
                                 std::string(edition.productName)),
-             texts::kStepShortcuts);
+             InstallStep::Shortcuts);
     platform::profile::Mark("shortcuts");
 
     progress_.Reached(InstallStage::WritingRegistry);
     StepDone(WriteRegistryEntries(platform_.registry, system_, request_.edition, installFolder),
-             texts::kStepRegistry);
+             InstallStep::Registry);
     progress_.Reached(InstallStage::Finished);
     platform::profile::Mark("registry");
 
@@ -258,115 +258,9 @@ InstallOutcome InstallSequence::Run() {
                       : InstallOutcome::Completed;
 }
 
-void ShowCompletion(platform::ProgressView& view, const std::string& appName,
-                    const InstallReport& report) {
-    view.ShowCompletion(CompletionText(appName, report), std::string(texts::kRunPrefix) + appName,
-                        RunMayFail(report));
-    platform::profile::Mark("completion page");
-}
-
 bool RestartPending(const InstallReport& report) {
     return std::any_of(report.files.begin(), report.files.end(),
                        [](const FileNote& note) { return note.scheduled; });
-}
-
-namespace {
-
-// "a, b, c and 2 more", or all of them ("a, b and c") when there are no more than `named`.
-std::string NameList(const std::vector<std::string>& names, std::size_t named) {
-    std::string list;
-    const std::size_t shown = names.size() > named ? named : names.size();
-    for (std::size_t i = 0; i < shown; ++i) {
-        list += (i == 0 ? "" : i + 1 == shown && shown == names.size() ? " and " : ", ") + names[i];
-    }
-    if (names.size() > shown) {
-        list += " and " + PaddedNumber(names.size() - shown, 1) + " more";
-    }
-    return list;
-}
-
-}  // namespace
-
-std::string CompletionText(const std::string& appName, const InstallReport& report) {
-    std::vector<std::string> missing;
-    for (const FileNote& note : report.files) {
-        if (!note.scheduled) {
-            missing.push_back(FileNameOf(note.path));
-        }
-    }
-    std::string text;
-    if (missing.empty() && report.incompleteSteps.empty()) {
-        text = appName + std::string(texts::kSuccessfullyInstalled);
-    } else {
-        std::string what;
-        if (!missing.empty()) {
-            what = NameList(missing, 3) + std::string(texts::kFilesNotWritten);
-        }
-        if (!report.incompleteSteps.empty()) {
-            what += (what.empty() ? "" : "; ") + NameList(report.incompleteSteps, 4) +
-                    std::string(texts::kStepsNotDone);
-        }
-        text = std::string(texts::kIncompleteBefore) + appName +
-               std::string(texts::kIncompleteMiddle) + what + std::string(texts::kIncompleteAfter);
-    }
-    if (RestartPending(report)) {
-        text += texts::kRestartToFinish;
-    }
-    return text;
-}
-
-bool RunMayFail(const InstallReport& report) {
-    const auto stepLeft = [&](std::string_view step) {
-        return std::find(report.incompleteSteps.begin(), report.incompleteSteps.end(), step) !=
-               report.incompleteSteps.end();
-    };
-    return !report.files.empty() || stepLeft(texts::kStepFolderAccess) ||
-           stepLeft(texts::kStepProvider);
-}
-
-namespace {
-
-std::string ReasonOf(const FileNote& note) {
-    switch (note.why) {
-        case FileShortfall::InUse:
-            return std::string(texts::kInUse);
-        case FileShortfall::ReadOnly:
-            return std::string(texts::kReadOnly);
-        case FileShortfall::DiskFull:
-            return std::string(texts::kDiskFull);
-        case FileShortfall::AccessDenied:
-            return std::string(texts::kAccessDenied);
-        case FileShortfall::OtherError:
-            return std::string(texts::kOtherError) + PaddedNumber(note.error, 1);
-        case FileShortfall::NotInProgram:
-            return std::string(texts::kNotInProgram);
-        case FileShortfall::Damaged:
-            return std::string(texts::kDamaged);
-        case FileShortfall::StaleCopy:
-            return std::string(texts::kStaleCopy);
-        case FileShortfall::NoRestartHere:
-            return std::string(texts::kNoRestartHere);
-        case FileShortfall::Unexpected:
-            break;
-    }
-    return std::string(texts::kUnexpected);
-}
-
-}  // namespace
-
-std::vector<std::string> ReportLines(const InstallReport& report) {
-    std::vector<std::string> lines;
-    for (const FileNote& note : report.files) {
-        if (note.scheduled) {
-            lines.push_back(note.path + std::string(texts::kScheduledLine));
-            continue;
-        }
-        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + ReasonOf(note));
-    }
-    for (const std::string& step : report.incompleteSteps) {
-        lines.push_back(step + std::string(texts::kStepIncompleteLine));
-    }
-    return lines;
 }
 
 }  // namespace tk::install

@@ -8,7 +8,6 @@
 #include "install/install_request.h"
 #include "install/progress.h"
 #include "platform/files.h"
-#include "platform/progress_view.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/security.h"
@@ -43,23 +42,18 @@ enum class InstallOutcome {
     RestartPending,   // every step did its work; files in use are replaced at the next restart
 };
 
+// The steps whose failure does not stop a run: each is done, or noted as not done. The
+// compatibility layer is set before the install, by the setup program for itself.
+enum class InstallStep { FolderAccess, Provider, Shortcuts, Registry, CompatibilityLayer };
+
 // What a run left unfinished: files in use that are replaced at the next restart, files
 // that were not written, and steps that did not complete.
 struct InstallReport {
     std::vector<FileNote> files;
-    std::vector<std::string> incompleteSteps;
+    std::vector<InstallStep> incompleteSteps;
 };
 
-// The completion page's text: the usual one, or that the install is incomplete with the
-// files that were not written (a few by name); then, with a restart pending, that the
-// computer must be restarted.
-std::string CompletionText(const std::string& appName, const InstallReport& report);
 bool RestartPending(const InstallReport& report);
-// Whether the installed program may not work, or is still the old one: a file not written
-// or waiting for the restart, or the folder rights or the filter provider not done.
-bool RunMayFail(const InstallReport& report);
-// One line for each scheduled file and each file or step that did not complete, with why.
-std::vector<std::string> ReportLines(const InstallReport& report);
 
 inline constexpr int kProgressMaximum = ProgressPage::kMaximum;
 // How long a setup run waits for another one on the same machine to finish.
@@ -83,11 +77,6 @@ std::string ReasonText(std::uint32_t error);
 // reaches the registry, the shortcuts or the helper's command line), then its long form.
 std::string SilentInstallFolder(platform::Files& files, const std::string& argument);
 
-// Turns the wizard to its last page for what a run left: the completion text and "Run ..."
-// with the app name the wizard shows.
-void ShowCompletion(platform::ProgressView& view, const std::string& appName,
-                    const InstallReport& report);
-
 class InstallSequence {
 public:
     InstallSequence(InstallRequest request, const InstallPlatform& platform,
@@ -107,7 +96,7 @@ private:
     void ExtractAll(const std::string& installFolder);
     void WriteSettingsFile(const std::string& installFolder);
     // Notes a step that did not do all its work.
-    void StepDone(bool done, std::string_view step);
+    void StepDone(bool done, InstallStep step);
 
     const InstallRequest request_;
     InstallPlatform platform_;

@@ -9,9 +9,6 @@ inline constexpr std::string_view kCopyingFiles = "Copying files...";
 inline constexpr std::string_view kCreatingShortcuts = "Creating desktop shortcuts...";
 inline constexpr std::string_view kCreatingRegistryKeys = "Creating registry keys...";
 inline constexpr std::string_view kPleaseWait = "Please wait...";
-inline constexpr std::string_view kSuccessfullyInstalled =
-    " is successfully installed. Please click Finish to quit.";
-inline constexpr std::string_view kRunPrefix = "Run ";
 inline constexpr std::string_view kTheInstallFolder = "The install folder ";
 inline constexpr std::string_view kInsideWindowsFolderAfter =
     " is inside the Windows folder. Nothing was installed; choose another folder.";
@@ -34,34 +31,10 @@ inline constexpr std::string_view kNoSuchFolder = "no such drive or folder";
 inline constexpr std::string_view kBadName = "the name is not valid";
 inline constexpr std::string_view kSetupDamaged =
     "The setup program is damaged. Download it again.";
-inline constexpr std::string_view kIncompleteBefore = "The installation of ";
-inline constexpr std::string_view kIncompleteMiddle = " is incomplete: ";
-inline constexpr std::string_view kFilesNotWritten = " could not be written";
-inline constexpr std::string_view kStepsNotDone = " did not complete";
-inline constexpr std::string_view kIncompleteAfter = ". Please click Finish to quit.";
-inline constexpr std::string_view kRestartToFinish =
-    " The computer must be restarted to finish the installation.";
-
-// What a silent install tells the parent console about what it left unfinished.
-inline constexpr std::string_view kScheduledLine =
-    ": in use; it will be replaced when the computer restarts";
-inline constexpr std::string_view kNotInstalledLine = ": not installed: ";
+// Why a file or a folder could not be written.
 inline constexpr std::string_view kInUse = "in use";
-inline constexpr std::string_view kReadOnly = "read-only";
 inline constexpr std::string_view kDiskFull = "disk full";
 inline constexpr std::string_view kAccessDenied = "access denied";
 inline constexpr std::string_view kOtherError = "error ";  // then the system's error number
-inline constexpr std::string_view kStaleCopy =
-    "an older copy waiting to replace it at the restart could not be removed";
-inline constexpr std::string_view kNoRestartHere =
-    "in use, and on a network or substituted drive, which cannot replace it at the restart";
-inline constexpr std::string_view kNotInProgram = "missing from the setup program";
-inline constexpr std::string_view kDamaged = "damaged in the setup program";
-inline constexpr std::string_view kUnexpected = "unexpected error";
-inline constexpr std::string_view kStepIncompleteLine = ": did not complete";
-inline constexpr std::string_view kStepFolderAccess = "access rights of the folders";
-inline constexpr std::string_view kStepProvider = "filter provider registration";
-inline constexpr std::string_view kStepShortcuts = "shortcuts";
-inline constexpr std::string_view kStepRegistry = "registry entries";
 
 }  // namespace tk::install::texts

@@ -15,11 +15,6 @@ public:
     virtual int ProgressPosition() = 0;
     virtual void SetStatusText(const std::string& text) = 0;       // status line
     virtual void SetCurrentFileText(const std::string& text) = 0;  // current file line
-    // Turns the wizard to its last page with the two completion texts. "Run ..." starts
-    // unticked where the installed program may not work (files missing, folder rights or
-    // the filter provider not done) or is still the old one (a restart pending).
-    virtual void ShowCompletion(const std::string& completedText, const std::string& runCaption,
-                                bool runUnticked) = 0;
 };
 
 }  // namespace tk::platform

@@ -1,4 +1,5 @@
 #include "install/install_sequence.h"
+#include "app/install_run.h"
 #include "install/run_record.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,7 @@ protected:
     }
 
     InstallOutcome Run() {
+        lastPage.reset();
         InstallSequence sequence(request, Platform(), page, provider);
         const InstallOutcome outcome = sequence.Run();
         Settle(sequence, outcome);
@@ -80,8 +82,13 @@ protected:
         installFolder = sequence.InstallFolder();
         dataFolder = sequence.DataFolder();
         if (outcome != InstallOutcome::NoInstallFolder) {
-            ShowCompletion(view, "tidyKiosk Filter v3", sequence.Report());
+            lastPage = app::LastPageOf("tidyKiosk Filter v3", sequence.Report());
+            log.push_back("ShowCompletion");
         }
+    }
+    const app::LastPage& Last() const {
+        static const app::LastPage none;
+        return lastPage ? *lastPage : none;
     }
     InstallPlatform Platform() { return {files, resources, system, shell, security, registry}; }
     // The desktop link's text ("target|working folder"), or empty when there is none.
@@ -126,6 +133,7 @@ protected:
     fakes::FakeRegistry registry;
     RecordingProvider provider;
     std::string dataFolder;
+    std::optional<app::LastPage> lastPage;
 };
 
 TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
@@ -176,9 +184,9 @@ TEST_F(InstallSequenceTest, ServerRunsEveryStepInOrderAndFillsTheBarExactly) {
     EXPECT_EQ(files.Text(install + "proto\\proto.txt"), "proto\\proto.txt");
     EXPECT_TRUE(files.DirectoryExists(install + "datax")) << "made, but left empty";
     EXPECT_FALSE(files.FileExists(install + "datax\\data.ini"));
-    EXPECT_EQ(view.completedText,
+    EXPECT_EQ(Last().text,
               "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit.");
-    EXPECT_EQ(view.runCaption, "Run tidyKiosk Filter v3");
+    EXPECT_EQ(Last().runCaption, "Run tidyKiosk Filter v3");
 
     // The file line: each file's name, cleared after it, then "Please wait..." to the end.
     ASSERT_EQ(view.fileTexts.size(), 2 * 15 + 1);
@@ -235,7 +243,7 @@ TEST_F(InstallSequenceTest, EmptyInstallFolderWritesNothing) {
     EXPECT_TRUE(files.files.empty());
     EXPECT_TRUE(Matching("MakeDirector").empty());
     EXPECT_TRUE(Matching("Grant").empty());
-    EXPECT_FALSE(view.completionShown);
+    EXPECT_FALSE(lastPage.has_value());
 }
 
 TEST_F(InstallSequenceTest, AFolderInTheWindowsFolderOrAnotherRunStillGoingWritesNothing) {
@@ -245,7 +253,7 @@ TEST_F(InstallSequenceTest, AFolderInTheWindowsFolderOrAnotherRunStillGoingWrite
         EXPECT_EQ(message.rfind(begins, 0), 0u) << message;
         EXPECT_TRUE(files.files.empty());
         EXPECT_TRUE(Matching("MakeDirector").empty());
-        EXPECT_FALSE(view.completionShown);
+        EXPECT_FALSE(lastPage.has_value());
     };
     stopsWith("c:\\windows\\System32\\Filter",
               "The install folder c:\\windows\\System32\\Filter\\ is inside");
@@ -315,7 +323,7 @@ TEST_F(InstallSequenceTest, SettingsFileFailureStopsTheSequence) {
     EXPECT_TRUE(Matching("Provider").empty());
     EXPECT_TRUE(Matching("Save").empty());
     EXPECT_TRUE(Matching("Registry").empty());
-    EXPECT_FALSE(view.completionShown);
+    EXPECT_FALSE(lastPage.has_value());
 }
 
 TEST_F(InstallSequenceTest, ReinstallKeepsOtherSettingsKeys) {
@@ -334,14 +342,14 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
     security.grantThrows = true;
     provider.throws = true;
     EXPECT_EQ(Run(), InstallOutcome::Incomplete);
-    EXPECT_TRUE(view.completionShown);
+    EXPECT_TRUE(lastPage.has_value());
     // The last page says so as the status does, and does not offer to start a program
     // that may not work without its rights or its filter.
-    EXPECT_EQ(view.completedText,
+    EXPECT_EQ(Last().text,
               "The installation of tidyKiosk Filter v3 is incomplete: access rights of the "
               "folders and filter provider registration did not complete. Please click Finish "
               "to quit.");
-    EXPECT_TRUE(view.runUnticked);
+    EXPECT_TRUE(Last().runUnticked);
 
     // Each step failing on its own: the shortcuts (no shell folders), the registry (a
     // refused write), the folder rights (a refused grant), the provider.
@@ -357,9 +365,9 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
         }
         provider.result = failing != 3;
         EXPECT_EQ(Run(), InstallOutcome::Incomplete) << failing;
-        EXPECT_NE(view.completedText.find(" did not complete."), std::string::npos);
+        EXPECT_NE(Last().text.find(" did not complete."), std::string::npos);
         const bool programWorks = failing < 2;
-        EXPECT_EQ(view.runUnticked, !programWorks) << view.completedText;
+        EXPECT_EQ(Last().runUnticked, !programWorks) << Last().text;
     }
 }
 
@@ -370,7 +378,7 @@ TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {
     EXPECT_FALSE(files.FileExists("C:\\X\\fltfw.exe"));
     EXPECT_EQ(InstalledFiles("C:\\X\\").size(), 14u) << "every other file is written";
     EXPECT_EQ(Matching("Provider").size(), 1u);
-    EXPECT_TRUE(view.completionShown);
+    EXPECT_TRUE(lastPage.has_value());
 
     files.throwingFiles.clear();
     files.files["C:\\X\\fltsrv.exe"] = Bytes("running");
@@ -388,7 +396,7 @@ TEST_F(InstallSequenceTest, WithoutTheHelperTheProviderStepIsSkippedAndTheInstal
     EXPECT_TRUE(Matching("Provider").empty());
     EXPECT_EQ(Matching("Save").size(), 2u);
     EXPECT_FALSE(Matching("Registry").empty());
-    EXPECT_TRUE(view.completionShown);
+    EXPECT_TRUE(lastPage.has_value());
 }
 
 TEST_F(InstallSequenceTest, ADamagedStreamLeavesNothingBehind) {
@@ -401,7 +409,7 @@ TEST_F(InstallSequenceTest, ADamagedStreamLeavesNothingBehind) {
     EXPECT_EQ(files.directories, folders) << "every folder the run made is gone";
     EXPECT_TRUE(files.profiles.empty());
     EXPECT_TRUE(Matching("Grant").empty());
-    EXPECT_FALSE(view.completionShown);
+    EXPECT_FALSE(lastPage.has_value());
 }
 
 TEST_F(InstallSequenceTest, ADiskThatFillsWhileStagingLeavesTheEarlierInstallAsItWas) {
@@ -453,8 +461,8 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
     }
     EXPECT_EQ(Run(), InstallOutcome::RestartPending);
     EXPECT_EQ(files.restartList.size(), 2u);
-    EXPECT_TRUE(view.runUnticked);
-    EXPECT_EQ(view.completedText,
+    EXPECT_TRUE(Last().runUnticked);
+    EXPECT_EQ(Last().text,
               "tidyKiosk Filter v3 is successfully installed. Please click Finish to quit. The "
               "computer must be restarted to finish the installation.");
     EXPECT_EQ(
@@ -470,13 +478,13 @@ TEST_F(InstallSequenceTest, FilesInUseArePendingARestartAndFilesNotWrittenWinOve
     InstallSequence sequence(request, Platform(), page, provider);
     EXPECT_EQ(sequence.Run(), InstallOutcome::Incomplete);
     Settle(sequence, InstallOutcome::Incomplete);
-    EXPECT_TRUE(view.runUnticked);
-    EXPECT_EQ(view.completedText,
+    EXPECT_TRUE(Last().runUnticked);
+    EXPECT_EQ(Last().text,
               "The installation of tidyKiosk Filter v3 is incomplete: fltcln.exe, fltfw.exe, "
               "_fltw.exe and 2 more could not be written; registry entries did not complete. "
               "Please click Finish to quit. The computer must be restarted to finish the "
               "installation.");
-    const auto lines = ReportLines(sequence.Report());
+    const auto lines = app::UnfinishedLinesOf(sequence.Report());
     EXPECT_EQ(lines.front(),
               "C:\\X\\fltsrv.exe: in use; it will be replaced when the computer restarts");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "C:\\X\\sporder.dll: not installed: read-only"),
@@ -490,7 +498,7 @@ TEST_F(InstallSequenceTest, AStoppingShortcutErrorPropagates) {
     shell.createError = platform::Status(0x80004005u);  // no shell link object
     EXPECT_THROW(Run(), InstallError);
     EXPECT_TRUE(Matching("Registry").empty());
-    EXPECT_FALSE(view.completionShown);
+    EXPECT_FALSE(lastPage.has_value());
 }
 
 }  // namespace

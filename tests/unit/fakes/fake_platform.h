@@ -82,10 +82,6 @@ public:
     int messagePumps = 0;
     std::vector<std::string> statusTexts;
     std::vector<std::string> fileTexts;
-    std::string completedText;
-    std::string runCaption;
-    bool completionShown = false;
-    bool runUnticked = false;
     std::vector<std::string>* log = nullptr;
 
     void ProcessMessages() override { ++messagePumps; }
@@ -103,16 +99,6 @@ public:
         }
     }
     void SetCurrentFileText(const std::string& text) override { fileTexts.push_back(text); }
-    void ShowCompletion(const std::string& completed, const std::string& run,
-                        bool restart) override {
-        completionShown = true;
-        runUnticked = restart;
-        completedText = completed;
-        runCaption = run;
-        if (log != nullptr) {
-            log->push_back("ShowCompletion");
-        }
-    }
 };
 
 }  // namespace tk::fakes

@@ -1,0 +1,213 @@
+#include "app/install_run.h"
+
+#include <algorithm>
+
+#include "app/run_texts.h"
+#include "install/install_error.h"
+#include "install/texts.h"
+#include "platform/paths.h"
+
+namespace tk::app {
+namespace {
+
+using install::FileNote;
+using install::FileShortfall;
+using install::InstallOutcome;
+using install::InstallReport;
+using install::InstallStep;
+
+std::string StepText(std::optional<InstallStep> step) {
+    if (!step) {
+        return std::string(texts::kStepReportedError);
+    }
+    switch (*step) {
+        case InstallStep::FolderAccess:
+            return std::string(texts::kStepFolderAccess);
+        case InstallStep::Provider:
+            return std::string(texts::kStepProvider);
+        case InstallStep::Shortcuts:
+            return std::string(texts::kStepShortcuts);
+        case InstallStep::Registry:
+            return std::string(texts::kStepRegistry);
+        case InstallStep::CompatibilityLayer:
+            return std::string(texts::kStepCompatibilityLayer);
+    }
+    return std::string(texts::kStepReportedError);
+}
+
+// "a, b, c and 2 more", or all of them ("a, b and c") when there are no more than `named`.
+std::string NameList(const std::vector<std::string>& names, std::size_t named) {
+    std::string list;
+    const std::size_t shown = names.size() > named ? named : names.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        list += (i == 0 ? "" : i + 1 == shown && shown == names.size() ? " and " : ", ") + names[i];
+    }
+    if (names.size() > shown) {
+        list += " and " + PaddedNumber(names.size() - shown, 1) + " more";
+    }
+    return list;
+}
+
+// The usual text, or that the install is incomplete with the files that were not written
+// (a few by name) and the steps not done; then, with a restart pending, that the computer
+// must be restarted.
+std::string CompletionText(const std::string& appName, const InstallReport& report,
+                           const std::vector<std::string>& stepsNotDone) {
+    std::vector<std::string> missing;
+    for (const FileNote& note : report.files) {
+        if (!note.scheduled) {
+            missing.push_back(FileNameOf(note.path));
+        }
+    }
+    std::string text;
+    if (missing.empty() && stepsNotDone.empty()) {
+        text = appName + std::string(texts::kSuccessfullyInstalled);
+    } else {
+        std::string what;
+        if (!missing.empty()) {
+            what = NameList(missing, 3) + std::string(texts::kFilesNotWritten);
+        }
+        if (!stepsNotDone.empty()) {
+            what += (what.empty() ? "" : "; ") + NameList(stepsNotDone, 4) +
+                    std::string(texts::kStepsNotDone);
+        }
+        text = std::string(texts::kIncompleteBefore) + appName +
+               std::string(texts::kIncompleteMiddle) + what + std::string(texts::kIncompleteAfter);
+    }
+    if (install::RestartPending(report)) {
+        text += texts::kRestartToFinish;
+    }
+    return text;
+}
+
+// Whether the installed program may not work, or is still the old one: a file not written
+// or waiting for the restart, or the folder rights or the filter provider not done.
+bool RunMayFail(const InstallReport& report) {
+    const auto stepLeft = [&](InstallStep step) {
+        return std::find(report.incompleteSteps.begin(), report.incompleteSteps.end(), step) !=
+               report.incompleteSteps.end();
+    };
+    return !report.files.empty() || stepLeft(InstallStep::FolderAccess) ||
+           stepLeft(InstallStep::Provider);
+}
+
+std::string ReasonOf(const FileNote& note) {
+    namespace words = install::texts;
+    switch (note.why) {
+        case FileShortfall::InUse:
+            return std::string(words::kInUse);
+        case FileShortfall::ReadOnly:
+            return std::string(texts::kReadOnly);
+        case FileShortfall::DiskFull:
+            return std::string(words::kDiskFull);
+        case FileShortfall::AccessDenied:
+            return std::string(words::kAccessDenied);
+        case FileShortfall::OtherError:
+            return std::string(words::kOtherError) + PaddedNumber(note.error, 1);
+        case FileShortfall::NotInProgram:
+            return std::string(texts::kNotInProgram);
+        case FileShortfall::Damaged:
+            return std::string(texts::kDamaged);
+        case FileShortfall::StaleCopy:
+            return std::string(texts::kStaleCopy);
+        case FileShortfall::NoRestartHere:
+            return std::string(texts::kNoRestartHere);
+        case FileShortfall::Unexpected:
+            break;
+    }
+    return std::string(texts::kUnexpected);
+}
+
+}  // namespace
+
+std::optional<std::string> InstallRun::Install(const install::InstallRequest& request,
+                                               const install::InstallPlatform& platform,
+                                               install::ProgressReporter& progress,
+                                               install::ProviderPort& provider) {
+    install::InstallSequence sequence(request, platform, progress, provider);
+    try {
+        result_ = sequence.Run();
+        end_ = End::Ran;
+        report_ = sequence.Report();
+        installedFolder_ = sequence.InstallFolder();
+        return std::nullopt;
+    } catch (const install::AnotherSetupRunError& error) {
+        end_ = End::Waited;  // it did nothing at all
+        return std::string(error.what());
+    } catch (const std::exception& error) {
+        // Whatever stopped the sequence, the install did not complete.
+        end_ = End::Stopped;
+        report_ = sequence.Report();
+        return std::string(error.what());
+    }
+}
+
+void InstallRun::ReportedOutside(std::optional<InstallStep> step) {
+    if (std::find(outside_.begin(), outside_.end(), step) == outside_.end()) {
+        outside_.push_back(step);
+    }
+}
+
+LastPage LastPageOf(const std::string& appName, const InstallReport& report,
+                    const std::vector<std::optional<InstallStep>>& outside) {
+    std::vector<std::string> stepsNotDone;
+    for (const InstallStep step : report.incompleteSteps) {
+        stepsNotDone.push_back(StepText(step));
+    }
+    for (const auto& step : outside) {
+        stepsNotDone.push_back(StepText(step));
+    }
+    return {CompletionText(appName, report, stepsNotDone), std::string(texts::kRunPrefix) + appName,
+            RunMayFail(report)};
+}
+
+std::vector<std::string> UnfinishedLinesOf(const InstallReport& report) {
+    std::vector<std::string> lines;
+    for (const FileNote& note : report.files) {
+        if (note.scheduled) {
+            lines.push_back(note.path + std::string(texts::kScheduledLine));
+            continue;
+        }
+        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + ReasonOf(note));
+    }
+    for (const InstallStep step : report.incompleteSteps) {
+        lines.push_back(StepText(step) + std::string(texts::kStepIncompleteLine));
+    }
+    return lines;
+}
+
+std::optional<LastPage> InstallRun::Page(const std::string& appName) const {
+    if (end_ != End::Ran || result_ == InstallOutcome::NoInstallFolder) {
+        return std::nullopt;
+    }
+    return LastPageOf(appName, report_, outside_);
+}
+
+std::vector<std::string> InstallRun::UnfinishedLines() const {
+    return UnfinishedLinesOf(report_);
+}
+
+ExitStatus InstallRun::Status() const {
+    const bool silent = mode_ == RunMode::Silent;
+    switch (end_) {
+        case End::Stopped:
+            return ExitStatus::StoppedByError;
+        case End::Waited:
+            return ExitStatus::AnotherSetupRun;
+        case End::NotRun:
+            return silent ? ExitStatus::StoppedByError : ExitStatus::WizardQuit;
+        case End::Ran:
+            break;
+    }
+    if (result_ == InstallOutcome::NoInstallFolder) {
+        // The wizard stays where it was and can only be quit.
+        return silent ? ExitStatus::NoInstallFolder : ExitStatus::WizardQuit;
+    }
+    if (result_ == InstallOutcome::Incomplete || !outside_.empty()) {
+        return ExitStatus::InstalledIncomplete;  // wins over a pending restart
+    }
+    return result_ == InstallOutcome::RestartPending ? ExitStatus::RestartRequired
+                                                     : ExitStatus::Installed;
+}
+
+}  // namespace tk::app
