@@ -11,6 +11,7 @@ set(TK_WARNINGS -Wall -Wextra -Werror)
 
 set(TK_CORE_SOURCES
     src/app/command_line.cpp
+    src/app/exit_status.cpp
     src/app/install_run.cpp
     src/app/palette_png.cpp
     src/app/wizard_layout.cpp

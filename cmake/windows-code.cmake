@@ -10,6 +10,7 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_console.cpp
     src/platform/win32/win32_crash_guard.cpp
     src/platform/win32/win32_security.cpp
+    src/platform/win32/win32_event_log.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
 )

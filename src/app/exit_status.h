@@ -1,7 +1,10 @@
 #pragma once
 // The setup program's exit status (InstallRun::Status answers it for a run). The values
 // never change; new ones go at the end.
+#include <string_view>
+
 #include "platform/crash_guard.h"
+#include "platform/event_log.h"
 
 namespace tk::app {
 
@@ -16,6 +19,12 @@ enum class ExitStatus : int {
     AnotherSetupRun = 7,      // another setup run is still in progress; nothing was done
     RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
+
+// The status in the words of the README's table, short.
+std::string_view MeaningOf(ExitStatus status);
+// The type of the run's event: information for a complete install and for a quit wizard,
+// a warning for an incomplete one, an error for every run that installed nothing.
+platform::EventType EventTypeOf(ExitStatus status);
 
 static_assert(static_cast<int>(ExitStatus::FailedUnexpectedly) == platform::kUnexpectedEndStatus);
 

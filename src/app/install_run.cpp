@@ -124,25 +124,33 @@ std::optional<std::string> InstallRun::Install(const install::InstallRequest& re
                                                const install::InstallPlatform& platform,
                                                install::ProgressReporter& progress,
                                                install::ProviderPort& provider) {
+    request_ = request;
     install::InstallSequence sequence(request, platform, progress, provider);
+    std::optional<std::string> stop;
     try {
         result_ = sequence.Run();
         end_ = End::Ran;
-        report_ = sequence.Report();
         installedFolder_ = sequence.InstallFolder();
-        return std::nullopt;
     } catch (const install::AnotherSetupRunError& error) {
         end_ = End::Waited;  // it did nothing at all
-        return std::string(error.what());
+        stop = error.what();
     } catch (const std::exception& error) {
         // Whatever stopped the sequence, the install did not complete.
         end_ = End::Stopped;
-        report_ = sequence.Report();
-        return std::string(error.what());
+        stop = error.what();
     }
+    report_ = sequence.Report();
+    for (std::string& line : UnfinishedLinesOf(report_)) {
+        lines_.push_back(std::move(line));
+    }
+    if (stop) {
+        lines_.push_back(*stop);  // last, as the reason the run ended
+    }
+    return stop;
 }
 
-void InstallRun::ReportedOutside(std::optional<InstallStep> step) {
+void InstallRun::ReportedOutside(std::optional<InstallStep> step, const std::string& message) {
+    lines_.push_back(message);
     if (std::find(outside_.begin(), outside_.end(), step) == outside_.end()) {
         outside_.push_back(step);
     }
@@ -208,6 +216,44 @@ ExitStatus InstallRun::Status() const {
     }
     return result_ == InstallOutcome::RestartPending ? ExitStatus::RestartRequired
                                                      : ExitStatus::Installed;
+}
+
+RunEvent EventOf(RunMode mode, ExitStatus status, const std::string& edition,
+                 const std::string& folder, const std::vector<std::string>& lines,
+                 const std::string& lastPage) {
+    const int value = static_cast<int>(status);
+    std::string text = edition + std::string(texts::kEventFolder) +
+                       (folder.empty() ? std::string(texts::kEventNoFolder) : folder);
+    text += mode == RunMode::Silent ? texts::kEventSilent : texts::kEventWizard;
+    text += std::string(texts::kEventStatus) + PaddedNumber(static_cast<unsigned long>(value), 1) +
+            " (" + std::string(MeaningOf(status)) + ")";
+    for (const std::string& line : lines) {
+        text += "\r\n" + line;
+    }
+    if (!lastPage.empty()) {
+        text += std::string(texts::kEventLastPage) + lastPage;
+    }
+    return {EventTypeOf(status), platform::EventIdOf(value), text};
+}
+
+ExitStatus ReportEnd(platform::EventLog& log, ExitStatus status,
+                     platform::FunctionRef<RunEvent()> event) noexcept {
+    try {
+        const RunEvent made = event();
+        log.Report(made.type, made.id, made.text);
+    } catch (...) {
+    }
+    return status;
+}
+
+RunEvent InstallRun::Event(const std::string& appName) const {
+    const std::string edition =
+        request_ ? install::AppNameOf(request_->edition) : std::string(install::kGenericAppName);
+    const std::string folder = !installedFolder_.empty() ? installedFolder_
+                               : request_                ? request_->installFolder
+                                                         : "";
+    const auto page = mode_ == RunMode::Wizard ? Page(appName) : std::nullopt;
+    return EventOf(mode_, Status(), edition, folder, lines_, page ? page->text : "");
 }
 
 }  // namespace tk::app

@@ -9,6 +9,8 @@
 
 #include "app/exit_status.h"
 #include "install/install_sequence.h"
+#include "platform/event_log.h"
+#include "platform/function_ref.h"
 
 namespace tk::app {
 
@@ -22,6 +24,27 @@ struct LastPage {
     // folder rights or the filter provider not done) or is still the old one (a restart).
     bool runUnticked = false;
 };
+
+// The run's event in the Application log: its type and id say the status; its text names the
+// edition, the folder, how it ran, the status with its meaning, every line the console got
+// and what the last page said.
+struct RunEvent {
+    platform::EventType type = platform::EventType::Information;
+    std::uint32_t id = 0;
+    std::string text;
+};
+
+// The event of a run that ended with `status`: `edition` is the edition's name and version
+// (the generic app name when none was chosen), `lines` what the console got, `lastPage` what
+// the wizard's last page said (empty when it was not shown).
+RunEvent EventOf(RunMode mode, ExitStatus status, const std::string& edition,
+                 const std::string& folder, const std::vector<std::string>& lines,
+                 const std::string& lastPage);
+
+// Writes the event of a run that ends with `status`, and answers that status: a log that
+// cannot be opened or written, or an event that cannot be made, changes nothing else.
+ExitStatus ReportEnd(platform::EventLog& log, ExitStatus status,
+                     platform::FunctionRef<RunEvent()> event) noexcept;
 
 // The last page for what an install left, and the steps that errors outside it left undone
 // (nothing: a step not known).
@@ -45,7 +68,7 @@ public:
                                        install::ProviderPort& provider);
 
     // An error was reported outside the install; `step` says what it left undone, when known.
-    void ReportedOutside(std::optional<install::InstallStep> step);
+    void ReportedOutside(std::optional<install::InstallStep> step, const std::string& message);
 
     // The last page, from the app name the wizard shows; nothing while the install has not
     // run to its end with a folder.
@@ -55,6 +78,8 @@ public:
     // One line for each file the install scheduled or left, and each step not done.
     std::vector<std::string> UnfinishedLines() const;
     ExitStatus Status() const;
+    // The event for the end of the run, with the app name the wizard shows.
+    RunEvent Event(const std::string& appName) const;
 
 private:
     enum class End {
@@ -68,7 +93,9 @@ private:
     install::InstallOutcome result_ = install::InstallOutcome::Completed;
     install::InstallReport report_;
     std::vector<std::optional<install::InstallStep>> outside_;
+    std::optional<install::InstallRequest> request_;
     std::string installedFolder_;
+    std::vector<std::string> lines_;  // what the console got, in its order
 };
 
 }  // namespace tk::app

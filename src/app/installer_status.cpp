@@ -7,7 +7,7 @@ namespace tk::app {
 
 void TtkInstaller::ReportError(const std::string& message,
                                std::optional<install::InstallStep> step) {
-    run_.ReportedOutside(step);
+    run_.ReportedOutside(step, message);
     ShowError(message);
     if (model_.OnLastPage()) {
         ShowLastPage();  // it says what was not done, as the exit status will

@@ -13,17 +13,35 @@
 #include "platform/crash_guard.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
+#include "platform/win32/win32_event_log.h"
 
 namespace {
 
 // Without a window (no desktop, or its heap used up) nothing else can run; this is said once,
 // on the console when no box can be shown either.
-void ReportNoWindow(bool silent, DWORD error) {
+std::string ReportNoWindow(bool silent, DWORD error) {
     const std::string message =
         "The setup program could not create its window (error " + tk::PaddedNumber(error, 1) + ").";
     if (silent || tk::app::ShowMessage(nullptr, message, "Error", MB_OK | MB_ICONERROR) == 0) {
         tk::platform::WriteToParentConsole("tidykiosk_filter_v3: " + message + "\r\n");
     }
+    return message;
+}
+
+// Every run ends with one event in the Application log; one that cannot be written changes
+// nothing else.
+int End(tk::app::ExitStatus status, tk::platform::FunctionRef<tk::app::RunEvent()> event) {
+    tk::platform::win32::Win32EventLog log;
+    return tk::platform::EndNormally(static_cast<int>(tk::app::ReportEnd(log, status, event)));
+}
+
+// A run that ended before its window: nothing chosen, nothing installed.
+int EndEarly(bool silent, tk::app::ExitStatus status, const std::string& message) {
+    return End(status, [&] {
+        return tk::app::EventOf(silent ? tk::app::RunMode::Silent : tk::app::RunMode::Wizard,
+                                status, std::string(tk::install::kGenericAppName), "", {message},
+                                "");
+    });
 }
 
 }  // namespace
@@ -41,9 +59,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::InstallCrashHandlers(silent.has_value());
 
     if (!silent && ::FindWindowA(app::TtkInstaller::kClassName, nullptr) != nullptr) {
-        app::ShowMessage(nullptr, "Setup Wizard is already running.", "Error",
-                         MB_OK | MB_ICONWARNING);
-        return platform::EndNormally(static_cast<int>(app::ExitStatus::AlreadyRunning));
+        const std::string message = "Setup Wizard is already running.";
+        app::ShowMessage(nullptr, message, "Error", MB_OK | MB_ICONWARNING);
+        return EndEarly(false, app::ExitStatus::AlreadyRunning, message);
     }
 
     app::PlatformServices platform;
@@ -59,8 +77,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app::WizardState state;
     app::TtkInstaller installer(state, platform, run, silentRunner ? &*silentRunner : nullptr);
     if (!installer.Create()) {
-        ReportNoWindow(silent.has_value(), ::GetLastError());
-        return platform::EndNormally(static_cast<int>(app::ExitStatus::StoppedByError));
+        const std::string message = ReportNoWindow(silent.has_value(), ::GetLastError());
+        return EndEarly(silent.has_value(), app::ExitStatus::StoppedByError, message);
     }
     if (!silent) {
         installer.Show();
@@ -74,5 +92,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     platform::profile::Mark("finish and message loop");
     platform::profile::Report(&platform::WriteToParentConsole);
-    return platform::EndNormally(static_cast<int>(run.Status()));
+    return End(run.Status(), [&] { return run.Event(state.appName); });
 }

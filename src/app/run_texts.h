@@ -38,4 +38,12 @@ inline constexpr std::string_view kStepRegistry = "registry entries";
 inline constexpr std::string_view kStepCompatibilityLayer = "compatibility setting";
 inline constexpr std::string_view kStepReportedError = "a step that reported an error";
 
+// The run's event in the Application log, after the edition's name and version.
+inline constexpr std::string_view kEventFolder = "\r\nInstall folder: ";
+inline constexpr std::string_view kEventNoFolder = "none";
+inline constexpr std::string_view kEventSilent = "\r\nRan: silent";
+inline constexpr std::string_view kEventWizard = "\r\nRan: wizard";
+inline constexpr std::string_view kEventStatus = "\r\nExit status: ";
+inline constexpr std::string_view kEventLastPage = "\r\nLast page: ";
+
 }  // namespace tk::app::texts

@@ -35,7 +35,7 @@ silent_crash() {  # silent_crash HOW TOOL...: no box, status 6, one line (in $WI
     shift
     tk_window watch-hidden tkNoSuchClass 4000 >/dev/null &
     watcher=$!
-    "$@" silent "$how" </dev/null >"$WINEPREFIX/$how.out" 2>&1
+    WINEDEBUG=+eventlog "$@" silent "$how" </dev/null >"$WINEPREFIX/$how.out" 2>&1
     status=$?
     wait "$watcher"
     tk_check_eq "silent $how: no window or box" 0 "$?"
@@ -49,6 +49,12 @@ for how in throw fault abort library; do
 done
 silent_crash thread-fault "${crash_native[@]}"
 tk_check "silent throw: the line names the exception" grep -q 'thrown on purpose' "$WINEPREFIX/throw.out"
+# The crash handler writes the run's event (an error, 6) before the program ends.
+for how in throw fault abort library; do
+    tk_check_eq "silent $how: one event of the end" 1 "$(grep -c \
+        'err:eventlog:ReportEventW L"Ran: silent\\r\\nExit status: 6 (the setup program failed unexpectedly)\\r\\nThe setup program failed unexpectedly: ' \
+        "$WINEPREFIX/$how.out")"
+done
 if $emulated; then
     tk_check "silent fault (32-bit, emulated): the line names an exception" \
         grep -q 'failed unexpectedly: exception 0xC00000' "$WINEPREFIX/fault.out"

@@ -108,17 +108,69 @@ TEST_F(InstallRunTest, EachEndOfAnInstallGivesItsStatusAndAPageThatSaysTheSame) 
 TEST_F(InstallRunTest, AnErrorOutsideTheInstallIsOnTheLastPageAsInTheStatus) {
     files.inUseFiles.insert("C:\\X\\fltsrv.exe");
     InstallRun run = Installed(RunMode::Wizard);
-    run.ReportedOutside(install::InstallStep::CompatibilityLayer);
+    run.ReportedOutside(install::InstallStep::CompatibilityLayer, "Failed to set data");
     EXPECT_EQ(run.Status(), ExitStatus::InstalledIncomplete);
     EXPECT_EQ(ShownText(run),
               "The installation of tidyKiosk Filter v3 is incomplete: compatibility setting did "
               "not complete. Please click Finish to quit. The computer must be restarted to "
               "finish the installation.");
-    run.ReportedOutside(std::nullopt);
-    run.ReportedOutside(std::nullopt);
+    run.ReportedOutside(std::nullopt, "out of memory");
+    run.ReportedOutside(std::nullopt, "out of memory");
     EXPECT_NE(ShownText(run).find("compatibility setting and a step that reported an error did"),
               std::string::npos)
         << ShownText(run);
+}
+
+// The event says what the status says, with every line the console got and the last page.
+TEST_F(InstallRunTest, TheRunsEventCarriesItsStatusTypeIdAndEveryLineNotDone) {
+    using platform::EventType;
+    const RunEvent complete = Installed(RunMode::Silent).Event("x");
+    EXPECT_EQ(complete.type, EventType::Information);
+    EXPECT_EQ(complete.id, 100u);
+    EXPECT_EQ(complete.text.substr(0, complete.text.find("\r\n") + 2),
+              install::AppNameOf(install::kServerEdition) + "\r\n");
+    EXPECT_NE(complete.text.find("\r\nInstall folder: C:\\X\\\r\nRan: silent\r\nExit status: 0 "
+                                 "(installed)"),
+              std::string::npos)
+        << complete.text;
+
+    files.busyFiles.insert("C:\\X\\sporder.dll");
+    InstallRun incomplete = Installed(RunMode::Wizard);
+    incomplete.ReportedOutside(install::InstallStep::CompatibilityLayer, "Failed to set data");
+    const RunEvent warning = incomplete.Event("tidyKiosk Filter v3");
+    EXPECT_EQ(warning.type, EventType::Warning);
+    EXPECT_EQ(warning.id, 103u);
+    for (const char* part :
+         {"C:\\X\\sporder.dll: not installed: read-only\r\nFailed to set data",
+          "\r\nLast page: The installation of tidyKiosk Filter v3 is incomplete"}) {
+        EXPECT_NE(warning.text.find(part), std::string::npos) << part << "\n" << warning.text;
+    }
+
+    system.lockEnd = SetupRunLockEnd::StillHeld;
+    const RunEvent waited = Installed(RunMode::Silent).Event("x");
+    EXPECT_EQ(waited.type, EventType::Error);
+    EXPECT_EQ(waited.id, 107u);
+    EXPECT_NE(waited.text.find("\r\nAnother setup program"), std::string::npos);
+    EXPECT_EQ(InstallRun(RunMode::Wizard).Event("x").id, 104u);
+    EXPECT_EQ(platform::EventIdOf(3010), 110u);
+}
+
+// A log that refuses the event, or an event that cannot be made, leaves the status as it was.
+TEST_F(InstallRunTest, AnEventThatCannotBeWrittenChangesNothing) {
+    class RefusingLog : public platform::EventLog {
+    public:
+        int calls = 0;
+        bool Report(platform::EventType, std::uint32_t, const std::string&) override {
+            ++calls;
+            throw std::bad_alloc();
+        }
+    } log;
+    const InstallRun run = Installed(RunMode::Silent);
+    EXPECT_EQ(ReportEnd(log, run.Status(), [&] { return run.Event("x"); }), ExitStatus::Installed);
+    EXPECT_EQ(
+        ReportEnd(log, ExitStatus::AnotherSetupRun, []() -> RunEvent { throw std::bad_alloc(); }),
+        ExitStatus::AnotherSetupRun);
+    EXPECT_EQ(log.calls, 1);
 }
 
 // A run that does not get the setup-run lock writes nothing. Another run keeping it, or an

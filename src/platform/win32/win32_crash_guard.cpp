@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/win32/win32_event_log.h"
 
 namespace tk::platform {
 namespace {
@@ -142,6 +143,12 @@ void EndUnexpectedly(const char* detail) {
     line.Append(kUnexpectedEnd);
     line.Append(": ");
     line.Append(detail != nullptr ? detail : "");
+    // The event first: a box may wait for a person who is not there.
+    FixedLine event;
+    event.Append(silentMode != 0 ? "Ran: silent" : "Ran: wizard");
+    event.Append("\r\nExit status: 6 (the setup program failed unexpectedly)\r\n");
+    event.Append(line.Text());
+    win32::ReportCrashEvent(event.Text());
     if (silentMode != 0) {
         FixedLine console;
         console.Append("tidykiosk_filter_v3: ");
