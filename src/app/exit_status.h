@@ -20,11 +20,14 @@ enum class ExitStatus : int {
     RestartRequired = 3010,   // installed; files in use are replaced when the computer restarts
 };
 
-// The status in the words of the README's table, short.
-std::string_view MeaningOf(ExitStatus status);
-// The type of the run's event: information for a complete install and for a quit wizard,
-// a warning for an incomplete one, an error for every run that installed nothing.
-platform::EventType EventTypeOf(ExitStatus status);
+// The status in the words of the README's table, short, and the type of the run's event:
+// information for a complete install and for a quit wizard, a warning for an incomplete one,
+// an error for every run that installed nothing.
+struct StatusWords {
+    std::string_view meaning;
+    platform::EventType type;
+};
+StatusWords WordsOf(ExitStatus status);
 
 static_assert(static_cast<int>(ExitStatus::FailedUnexpectedly) == platform::kUnexpectedEndStatus);
 

@@ -16,11 +16,8 @@ using install::InstallOutcome;
 using install::InstallReport;
 using install::InstallStep;
 
-std::string StepText(std::optional<InstallStep> step) {
-    if (!step) {
-        return std::string(texts::kStepReportedError);
-    }
-    switch (*step) {
+std::string StepText(InstallStep step) {
+    switch (step) {
         case InstallStep::FolderAccess:
             return std::string(texts::kStepFolderAccess);
         case InstallStep::Provider:
@@ -31,6 +28,8 @@ std::string StepText(std::optional<InstallStep> step) {
             return std::string(texts::kStepRegistry);
         case InstallStep::CompatibilityLayer:
             return std::string(texts::kStepCompatibilityLayer);
+        case InstallStep::ReportedError:
+            break;
     }
     return std::string(texts::kStepReportedError);
 }
@@ -149,20 +148,16 @@ std::optional<std::string> InstallRun::Install(const install::InstallRequest& re
     return stop;
 }
 
-void InstallRun::ReportedOutside(std::optional<InstallStep> step, const std::string& message) {
+void InstallRun::ReportedOutside(InstallStep step, const std::string& message) {
     lines_.push_back(message);
     if (std::find(outside_.begin(), outside_.end(), step) == outside_.end()) {
         outside_.push_back(step);
     }
 }
 
-LastPage LastPageOf(const std::string& appName, const InstallReport& report,
-                    const std::vector<std::optional<InstallStep>>& outside) {
+LastPage LastPageOf(const std::string& appName, const InstallReport& report) {
     std::vector<std::string> stepsNotDone;
     for (const InstallStep step : report.incompleteSteps) {
-        stepsNotDone.push_back(StepText(step));
-    }
-    for (const auto& step : outside) {
         stepsNotDone.push_back(StepText(step));
     }
     return {CompletionText(appName, report, stepsNotDone), std::string(texts::kRunPrefix) + appName,
@@ -188,7 +183,9 @@ std::optional<LastPage> InstallRun::Page(const std::string& appName) const {
     if (end_ != End::Ran || result_ == InstallOutcome::NoInstallFolder) {
         return std::nullopt;
     }
-    return LastPageOf(appName, report_, outside_);
+    InstallReport shown = report_;
+    shown.incompleteSteps.insert(shown.incompleteSteps.end(), outside_.begin(), outside_.end());
+    return LastPageOf(appName, shown);
 }
 
 std::vector<std::string> InstallRun::UnfinishedLines() const {
@@ -220,40 +217,50 @@ ExitStatus InstallRun::Status() const {
 
 RunEvent EventOf(RunMode mode, ExitStatus status, const std::string& edition,
                  const std::string& folder, const std::vector<std::string>& lines,
-                 const std::string& lastPage) {
+                 const std::string& lastPage) noexcept {
     const int value = static_cast<int>(status);
-    std::string text = edition + std::string(texts::kEventFolder) +
-                       (folder.empty() ? std::string(texts::kEventNoFolder) : folder);
-    text += mode == RunMode::Silent ? texts::kEventSilent : texts::kEventWizard;
-    text += std::string(texts::kEventStatus) + PaddedNumber(static_cast<unsigned long>(value), 1) +
-            " (" + std::string(MeaningOf(status)) + ")";
-    for (const std::string& line : lines) {
-        text += "\r\n" + line;
+    const StatusWords words = WordsOf(status);
+    RunEvent event{words.type, platform::EventIdOf(value), {}};
+    try {
+        std::string& text = event.text;
+        text = edition + std::string(texts::kEventFolder) +
+               (folder.empty() ? std::string(texts::kEventNoFolder) : folder);
+        text += mode == RunMode::Silent ? texts::kEventSilent : texts::kEventWizard;
+        text += std::string(texts::kEventStatus) +
+                PaddedNumber(static_cast<unsigned long>(value), 1) + " (" +
+                std::string(words.meaning) + ")";
+        for (const std::string& line : lines) {
+            text += "\r\n" + line;
+        }
+        if (!lastPage.empty()) {
+            text += std::string(texts::kEventLastPage) + lastPage;
+        }
+    } catch (...) {
+        event.text.clear();  // the type and the id say the status all the same
     }
-    if (!lastPage.empty()) {
-        text += std::string(texts::kEventLastPage) + lastPage;
-    }
-    return {EventTypeOf(status), platform::EventIdOf(value), text};
+    return event;
 }
 
-ExitStatus ReportEnd(platform::EventLog& log, ExitStatus status,
-                     platform::FunctionRef<RunEvent()> event) noexcept {
+ExitStatus ReportEnd(platform::EventLog& log, const RunEvent& event, ExitStatus status) noexcept {
     try {
-        const RunEvent made = event();
-        log.Report(made.type, made.id, made.text);
+        log.Report(event.type, event.id, event.text);
     } catch (...) {
     }
     return status;
 }
 
-RunEvent InstallRun::Event(const std::string& appName) const {
-    const std::string edition =
-        request_ ? install::AppNameOf(request_->edition) : std::string(install::kGenericAppName);
-    const std::string folder = !installedFolder_.empty() ? installedFolder_
-                               : request_                ? request_->installFolder
-                                                         : "";
-    const auto page = mode_ == RunMode::Wizard ? Page(appName) : std::nullopt;
-    return EventOf(mode_, Status(), edition, folder, lines_, page ? page->text : "");
+RunEvent InstallRun::Event(const std::string& appName) const noexcept {
+    try {
+        const std::string edition = request_ ? install::AppNameOf(request_->edition)
+                                             : std::string(install::kGenericAppName);
+        const std::string folder = !installedFolder_.empty() ? installedFolder_
+                                   : request_                ? request_->installFolder
+                                                             : "";
+        const auto page = mode_ == RunMode::Wizard ? Page(appName) : std::nullopt;
+        return EventOf(mode_, Status(), edition, folder, lines_, page ? page->text : "");
+    } catch (...) {
+        return EventOf(mode_, Status(), {}, {}, {}, {});
+    }
 }
 
 }  // namespace tk::app

@@ -10,7 +10,6 @@
 #include "app/exit_status.h"
 #include "install/install_sequence.h"
 #include "platform/event_log.h"
-#include "platform/function_ref.h"
 
 namespace tk::app {
 
@@ -36,20 +35,18 @@ struct RunEvent {
 
 // The event of a run that ended with `status`: `edition` is the edition's name and version
 // (the generic app name when none was chosen), `lines` what the console got, `lastPage` what
-// the wizard's last page said (empty when it was not shown).
+// the wizard's last page said (empty when it was not shown). Without memory for its text, the
+// event still has its type and id.
 RunEvent EventOf(RunMode mode, ExitStatus status, const std::string& edition,
                  const std::string& folder, const std::vector<std::string>& lines,
-                 const std::string& lastPage);
+                 const std::string& lastPage) noexcept;
 
-// Writes the event of a run that ends with `status`, and answers that status: a log that
-// cannot be opened or written, or an event that cannot be made, changes nothing else.
-ExitStatus ReportEnd(platform::EventLog& log, ExitStatus status,
-                     platform::FunctionRef<RunEvent()> event) noexcept;
+// Writes the event, and answers `status`: a log that cannot be opened or written changes
+// nothing else.
+ExitStatus ReportEnd(platform::EventLog& log, const RunEvent& event, ExitStatus status) noexcept;
 
-// The last page for what an install left, and the steps that errors outside it left undone
-// (nothing: a step not known).
-LastPage LastPageOf(const std::string& appName, const install::InstallReport& report,
-                    const std::vector<std::optional<install::InstallStep>>& outside = {});
+// The last page for what an install left.
+LastPage LastPageOf(const std::string& appName, const install::InstallReport& report);
 // One console line for each file the install scheduled or left, and each step not done.
 std::vector<std::string> UnfinishedLinesOf(const install::InstallReport& report);
 
@@ -67,8 +64,8 @@ public:
                                        install::ProgressReporter& progress,
                                        install::ProviderPort& provider);
 
-    // An error was reported outside the install; `step` says what it left undone, when known.
-    void ReportedOutside(std::optional<install::InstallStep> step, const std::string& message);
+    // An error was reported outside the install; `step` says what it left undone.
+    void ReportedOutside(install::InstallStep step, const std::string& message);
 
     // The last page, from the app name the wizard shows; nothing while the install has not
     // run to its end with a folder.
@@ -79,7 +76,7 @@ public:
     std::vector<std::string> UnfinishedLines() const;
     ExitStatus Status() const;
     // The event for the end of the run, with the app name the wizard shows.
-    RunEvent Event(const std::string& appName) const;
+    RunEvent Event(const std::string& appName) const noexcept;
 
 private:
     enum class End {
@@ -92,7 +89,7 @@ private:
     End end_ = End::NotRun;
     install::InstallOutcome result_ = install::InstallOutcome::Completed;
     install::InstallReport report_;
-    std::vector<std::optional<install::InstallStep>> outside_;
+    std::vector<install::InstallStep> outside_;  // steps left undone outside the install
     std::optional<install::InstallRequest> request_;
     std::string installedFolder_;
     std::vector<std::string> lines_;  // what the console got, in its order

@@ -104,7 +104,7 @@ private:
     void KeepFocusUsable();
     // An error reported outside the install: shown, and what it left undone noted.
     void ReportError(const std::string& message,
-                     std::optional<install::InstallStep> step = std::nullopt);
+                     install::InstallStep step = install::InstallStep::ReportedError);
     // A message box in the wizard, a console line in a silent run.
     void ShowError(const std::string& message);
     // The last page as the run says it, once the install has run to its end.

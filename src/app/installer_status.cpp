@@ -5,8 +5,7 @@
 
 namespace tk::app {
 
-void TtkInstaller::ReportError(const std::string& message,
-                               std::optional<install::InstallStep> step) {
+void TtkInstaller::ReportError(const std::string& message, install::InstallStep step) {
     run_.ReportedOutside(step, message);
     ShowError(message);
     if (model_.OnLastPage()) {

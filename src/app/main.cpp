@@ -30,18 +30,17 @@ std::string ReportNoWindow(bool silent, DWORD error) {
 
 // Every run ends with one event in the Application log; one that cannot be written changes
 // nothing else.
-int End(tk::app::ExitStatus status, tk::platform::FunctionRef<tk::app::RunEvent()> event) {
+int End(const tk::app::RunEvent& event, tk::app::ExitStatus status) {
     tk::platform::win32::Win32EventLog log;
-    return tk::platform::EndNormally(static_cast<int>(tk::app::ReportEnd(log, status, event)));
+    return tk::platform::EndNormally(static_cast<int>(tk::app::ReportEnd(log, event, status)));
 }
 
 // A run that ended before its window: nothing chosen, nothing installed.
 int EndEarly(bool silent, tk::app::ExitStatus status, const std::string& message) {
-    return End(status, [&] {
-        return tk::app::EventOf(silent ? tk::app::RunMode::Silent : tk::app::RunMode::Wizard,
-                                status, std::string(tk::install::kGenericAppName), "", {message},
-                                "");
-    });
+    return End(
+        tk::app::EventOf(silent ? tk::app::RunMode::Silent : tk::app::RunMode::Wizard, status,
+                         std::string(tk::install::kGenericAppName), "", {message}, ""),
+        status);
 }
 
 }  // namespace
@@ -92,5 +91,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     platform::profile::Mark("finish and message loop");
     platform::profile::Report(&platform::WriteToParentConsole);
-    return End(run.Status(), [&] { return run.Event(state.appName); });
+    return End(run.Event(state.appName), run.Status());
 }

@@ -43,8 +43,16 @@ enum class InstallOutcome {
 };
 
 // The steps whose failure does not stop a run: each is done, or noted as not done. The
-// compatibility layer is set before the install, by the setup program for itself.
-enum class InstallStep { FolderAccess, Provider, Shortcuts, Registry, CompatibilityLayer };
+// compatibility layer is set before the install, by the setup program for itself; a
+// reported error is any other step that reported one.
+enum class InstallStep {
+    FolderAccess,
+    Provider,
+    Shortcuts,
+    Registry,
+    CompatibilityLayer,
+    ReportedError,
+};
 
 // What a run left unfinished: files in use that are replaced at the next restart, files
 // that were not written, and steps that did not complete.
