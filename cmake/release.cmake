@@ -39,3 +39,7 @@ add_test(NAME release_resource_layout
          COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_layout.py ${CMAKE_OBJDUMP}
                  $<TARGET_FILE:tidykiosk_filter_v3>)
 set_tests_properties(release_resource_layout PROPERTIES LABELS release)
+add_test(NAME release_size
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_size.py
+                 $<TARGET_FILE:tidykiosk_filter_v3> ${CMAKE_BINARY_DIR}/packed 240000)
+set_tests_properties(release_size PROPERTIES LABELS release)

@@ -1,5 +1,7 @@
 #include "app/wizard_model.h"
 
+#include <cstdlib>
+
 #include <array>
 
 #include "install/catalogue.h"
@@ -55,7 +57,11 @@ WizardModel::WizardModel(WizardState& state, platform::Shell& shell)
 }
 
 ControlState& WizardModel::At(int id) {
-    return controls_.at(ControlIndex(id));  // an unknown id is a programming error
+    const std::size_t index = ControlIndex(id);
+    if (index >= controls_.size()) {
+        std::abort();  // an unknown id is a programming error: the program ends as failed
+    }
+    return controls_[index];
 }
 
 const ControlState& WizardModel::Control(int id) const {

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "install/install_error.h"
+
 namespace tk::install {
 namespace {
 
@@ -69,7 +71,11 @@ constexpr std::array<PayloadEntry, 2> kClientLanguages{{
 }  // namespace
 
 const Edition& EditionOf(EditionCode code) {
-    return kEditions.at(static_cast<std::size_t>(code));
+    const auto index = static_cast<std::size_t>(code);
+    if (index >= kEditions.size()) {
+        throw InstallError("unknown edition");
+    }
+    return kEditions[index];
 }
 
 std::string AppNameOf(EditionCode code) {

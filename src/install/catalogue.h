@@ -30,8 +30,8 @@ struct Edition {
     std::string_view languageValue;
 };
 
-// The record of edition 0 or 1; any other code is a programming error and throws a
-// std::exception (the program's handlers catch no narrower type of the library's).
+// The record of edition 0 or 1; any other code is a programming error and throws an
+// InstallError (a std::exception).
 const Edition& EditionOf(EditionCode code);
 
 // App name of an edition: prefix and version with nothing between them.
