@@ -13,6 +13,8 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_event_log.cpp
     src/platform/win32/win32_shell.cpp
     src/platform/win32/win32_system.cpp
+    src/platform/win32/win32_wait.cpp
+    src/platform/win32/win32_batch_run.cpp
 )
 set(TK_APP_SOURCES
     src/app/installer_events.cpp

@@ -91,7 +91,7 @@ void TtkInstaller::ShowLastPage() {
 bool TtkInstaller::SetFolderAccess(const std::string& dataFolder,
                                    const std::string& installFolder) {
     return install::FolderAccess(platform_.files, platform_.security, platform_.shell,
-                                 platform_.system)
+                                 platform_.system, [this] { ProcessMessages(); })
         .SetFolderAccess(dataFolder, installFolder);
 }
 

@@ -1,12 +1,16 @@
 #include "install/folder_access.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace tk::install {
 namespace {
 
 constexpr std::uint32_t kShortPathBuffer = 255;
 constexpr std::uint32_t kSettleMilliseconds = 500;
+// The programs the batch starts: "icacls" once for each folder.
+constexpr std::size_t kBatchPrograms = 2;
 // "icacls" on two folders takes seconds; the batch is a program, not a person.
 constexpr std::uint32_t kBatchMilliseconds = 60000;
 constexpr std::uint32_t kCleanupMilliseconds = 1000;
@@ -43,14 +47,27 @@ std::string BatchFolderText(const std::string& folder) {
     return folder.substr(first, last - first);
 }
 
-std::string AccessBatchText(const std::string& dataFolderText,
-                            const std::string& installFolderText) {
-    return "@echo off\r\n" + IcaclsLine(dataFolderText) + IcaclsLine(installFolderText);
+std::string AccessBatchText(const std::string& dataFolderText, const std::string& installFolderText,
+                            const std::string& batchPath) {
+    const std::string quoted = "\"" + batchPath + "\"";
+    return "@echo off\r\n" + IcaclsLine(dataFolderText) + IcaclsLine(installFolderText) +
+           ":try\r\n" + "del " + quoted + "\r\n" + "if exist " + quoted + " goto try\r\n";
+}
+
+bool AccessBatchSucceeded(const platform::BatchRunEnd& end) {
+    return end.complete && end.programExits.size() >= kBatchPrograms &&
+           std::all_of(end.programExits.begin(), end.programExits.end(),
+                       [](const std::optional<std::uint32_t>& exit) { return exit == 0u; });
 }
 
 FolderAccess::FolderAccess(platform::Files& files, platform::Security& security,
-                           platform::Shell& shell, platform::System& system)
-    : files_(files), security_(security), shell_(shell), system_(system) {}
+                           platform::Shell& shell, platform::System& system,
+                           std::function<void()> keepResponsive)
+    : files_(files),
+      security_(security),
+      shell_(shell),
+      system_(system),
+      keepResponsive_(std::move(keepResponsive)) {}
 
 bool FolderAccess::SetFolderAccess(const std::string& dataFolder,
                                    const std::string& installFolder) {
@@ -63,43 +80,50 @@ bool FolderAccess::SetFolderAccess(const std::string& dataFolder,
         security_.GrantEveryoneFullAccess(installFolder)) {
         return true;
     }
-    RunBatchFallback(dataFolder, installFolder);
-    return false;  // whether "icacls" did its work cannot be seen from here
+    return RunBatchFallback(dataFolder, installFolder);
 }
 
-void FolderAccess::RunBatchFallback(const std::string& dataFolder,
+void FolderAccess::Pause(std::uint32_t milliseconds) {
+    system_.Pause(milliseconds, keepResponsive_);
+}
+
+bool FolderAccess::RunBatchFallback(const std::string& dataFolder,
                                     const std::string& installFolder) {
-    system_.Sleep(kSettleMilliseconds);
+    Pause(kSettleMilliseconds);
     const std::string dataText = GetShortPath(files_, BatchFolderText(dataFolder));
     const std::string installText = GetShortPath(files_, BatchFolderText(installFolder));
     const std::string batchPath = GetShortPath(files_, dataFolder + kAccessBatchName);
 
-    // The batch runs with the installer's rights, in a folder where every user may add and
-    // delete files: it is written so that nobody else can have prepared it, and stays
-    // locked until its interpreter has finished with it, since "cmd" opens it again by
-    // name for every line. One that does not finish in time is ended, never left running
-    // on a file that anybody could then replace.
-    auto batch = security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText));
+    // The batch runs with the installer's rights, in a folder where every user may add files
+    // (and, once its first line has run, delete them): it is written so that nobody else can
+    // have prepared it, and stays locked until nothing in its job runs any more, since the
+    // interpreter opens it again by name for every line. Locked means that nobody may write,
+    // rename or delete it, the batch's own "del" included: were deleting shared, so would
+    // be renaming, and another file could take its name between two lines. So the job is
+    // ended once both "icacls" runs are over, when only that loop is left, and the file is
+    // deleted here; never later than the bound, and with the setup program however it ends.
+    auto batch =
+        security_.WritePrivateFile(batchPath, AccessBatchText(dataText, installText, batchPath));
     if (!batch) {
-        return;
+        return false;
     }
+    bool done = false;
     if (files_.FileExists(batchPath)) {
-        if (const auto started = shell_.Start("open", batchPath, platform::kShowHidden);
-            started && !started->WaitForEnd(kBatchMilliseconds)) {
-            started->Terminate();
+        if (const auto run = shell_.RunBatch(batchPath, {kBatchPrograms, kBatchMilliseconds})) {
+            done = AccessBatchSucceeded(run->Wait(keepResponsive_));
         }
     }
-    batch.reset();  // released: the loop below must be able to delete it
+    batch.reset();  // nothing runs in the job any more
 
-    // Deleted here once the batch is done (Wine's "cmd" holds it a moment longer).
     const std::uint32_t start = system_.TickCount();
     while (files_.FileExists(batchPath)) {
         files_.RemoveFile(batchPath);
         if (system_.TickCount() - start > kCleanupMilliseconds) {
             break;
         }
-        system_.Sleep(kCleanupPollMilliseconds);
+        Pause(kCleanupPollMilliseconds);
     }
+    return done;
 }
 
 }  // namespace tk::install

@@ -1,6 +1,8 @@
 #pragma once
 // Opens the data folder and the install folder to all users: through the folders' access
 // lists, or, when that fails, through a small batch file that runs "icacls".
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/files.h"
@@ -19,27 +21,34 @@ std::string GetShortPath(platform::Files& files, const std::string& path);
 // removed, then one trailing backslash removed.
 std::string BatchFolderText(const std::string& folder);
 
-// The batch file's three lines, each ending in CR LF. The setup program deletes the file
-// once the batch has ended.
-std::string AccessBatchText(const std::string& dataFolderText,
-                            const std::string& installFolderText);
+// The batch file's six lines, each ending in CR LF: "icacls" for each folder, then a loop
+// that deletes the batch file until it is gone.
+std::string AccessBatchText(const std::string& dataFolderText, const std::string& installFolderText,
+                            const std::string& batchPath);
+
+// True when the batch is known to have done its work: each "icacls" it ran ended by itself
+// with status 0, and no program it started is unknown.
+bool AccessBatchSucceeded(const platform::BatchRunEnd& end);
 
 class FolderAccess {
 public:
+    // `keepResponsive` lets the window handle its messages while the step waits.
     FolderAccess(platform::Files& files, platform::Security& security, platform::Shell& shell,
-                 platform::System& system);
+                 platform::System& system, std::function<void()> keepResponsive);
 
     // Creates both folders and grants everyone full control of them. True when both access
-    // lists were stored; false when the batch file had to be tried instead.
+    // lists were stored, or when the batch file that stands in for them did its work.
     bool SetFolderAccess(const std::string& dataFolder, const std::string& installFolder);
 
 private:
-    void RunBatchFallback(const std::string& dataFolder, const std::string& installFolder);
+    bool RunBatchFallback(const std::string& dataFolder, const std::string& installFolder);
+    void Pause(std::uint32_t milliseconds);
 
     platform::Files& files_;
     platform::Security& security_;
     platform::Shell& shell_;
     platform::System& system_;
+    std::function<void()> keepResponsive_;
 };
 
 }  // namespace tk::install

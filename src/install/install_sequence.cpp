@@ -207,8 +207,9 @@ InstallOutcome InstallSequence::Run() {
     // them from the folder as the system passes them down.
     bool done = false;
     try {
-        done = FolderAccess(files_, platform_.security, platform_.shell, system_)
-                   .SetFolderAccess(dataFolder_, installFolder);
+        done = FolderAccess(files_, platform_.security, platform_.shell, system_, [this] {
+                   progress_.KeepResponsive();
+               }).SetFolderAccess(dataFolder_, installFolder);
     } catch (...) {
     }
     StepDone(done, InstallStep::FolderAccess);

@@ -1,11 +1,14 @@
 #pragma once
 // Shell services: special folders, shell links and starting programs.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/errors.h"
+#include "platform/function_ref.h"
 
 namespace tk::platform {
 
@@ -32,13 +35,31 @@ public:
     virtual Status Save(const std::string& linkPath) = 0;
 };
 
-// A program started through the shell, which the caller may wait for or end.
-class StartedProgram {
+// How a batch file run in a job of its own ended.
+struct BatchRunEnd {
+    // The exit status of each program the batch started that ended by itself, in the order
+    // they ended; nothing for one whose status could not be read. Programs that were still
+    // running when the job was ended are not here.
+    std::vector<std::optional<std::uint32_t>> programExits;
+    // Every process the job ever held was seen starting, so no program is missing above.
+    bool complete = false;
+};
+
+// When the job of a batch is ended: once `programs` of the programs the batch started
+// have ended by themselves, or after `milliseconds`, whichever comes first.
+struct BatchRunLimits {
+    std::size_t programs = 0;
+    std::uint32_t milliseconds = 0;
+};
+
+// A batch file running in a job of its own. Everything in the job ends when this object
+// goes, and when the setup program ends in whatever way, killed included.
+class BatchRun {
 public:
-    virtual ~StartedProgram() = default;
-    // True when the program has ended, within `milliseconds` at most.
-    virtual bool WaitForEnd(std::uint32_t milliseconds) = 0;
-    virtual void Terminate() = 0;
+    virtual ~BatchRun() = default;
+    // Waits until nothing runs in the job any more, calling `keepResponsive` whenever
+    // messages arrive for the calling thread.
+    virtual BatchRunEnd Wait(FunctionRef<void()> keepResponsive) = 0;
 };
 
 class Shell {
@@ -52,10 +73,11 @@ public:
     virtual Status Execute(const std::string& verb, const std::string& file,
                            const std::string& parameters, const std::string& directory,
                            int showCommand) = 0;
-    // ShellExecuteExA like Execute, keeping the started process; nothing when no process
-    // was started.
-    virtual std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
-                                                  int showCommand) = 0;
+    // Runs the batch file with the system's command interpreter (cmd.exe of the system
+    // folder, no AutoRun commands), without a window, in a new job that ends as `limits`
+    // say. Nothing when it could not be started inside such a job; it then never ran.
+    virtual std::unique_ptr<BatchRun> RunBatch(const std::string& batchPath,
+                                               BatchRunLimits limits) = 0;
     // A new shell-link object; nothing when the object or one of its two interfaces cannot
     // be had, with the failing HRESULT as the status.
     struct CreatedLink {

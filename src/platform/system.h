@@ -45,7 +45,9 @@ public:
     // Full path of the running program file, as the system reports it.
     virtual std::string ModulePath() = 0;
     virtual LocalDate Today() = 0;
-    virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Waits `milliseconds`, letting `keepResponsive` handle the calling thread's window
+    // messages whenever some arrive.
+    virtual void Pause(std::uint32_t milliseconds, FunctionRef<void()> keepResponsive) = 0;
     virtual std::uint32_t TickCount() = 0;
     // GetWindowsDirectoryA: the Windows folder, without a final backslash.
     virtual std::string WindowsFolder() = 0;

@@ -369,6 +369,12 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
         const bool programWorks = failing < 2;
         EXPECT_EQ(Last().runUnticked, !programWorks) << Last().text;
     }
+
+    // A refused grant whose batch did the work ("icacls" ended 0 for both folders) is done.
+    provider.result = true;
+    security.refusedFolders = {"C:\\ProgramData\\tidyKiosk\\FServer\\"};
+    shell.batchEnd = {{0u, 0u}, true};
+    EXPECT_EQ(Run(), InstallOutcome::Completed) << view.completedText;
 }
 
 TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {

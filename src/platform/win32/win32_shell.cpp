@@ -78,39 +78,6 @@ Status Win32Shell::Execute(const std::string& verb, const std::string& file,
     return StatusOfShellExecute(reinterpret_cast<std::intptr_t>(result));
 }
 
-namespace {
-
-class Win32StartedProgram final : public StartedProgram {
-public:
-    explicit Win32StartedProgram(HANDLE process) : process_(process) {}
-    bool WaitForEnd(std::uint32_t milliseconds) override {
-        return ::WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
-    }
-    void Terminate() override {
-        ::TerminateProcess(process_.get(), 1);
-        ::WaitForSingleObject(process_.get(), 5000);
-    }
-
-private:
-    KernelHandle process_;
-};
-
-}  // namespace
-
-std::unique_ptr<StartedProgram> Win32Shell::Start(const std::string& verb, const std::string& file,
-                                                  int showCommand) {
-    SHELLEXECUTEINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = verb.empty() ? nullptr : verb.c_str();
-    info.lpFile = file.c_str();
-    info.nShow = showCommand;
-    if (!::ShellExecuteExA(&info) || info.hProcess == nullptr) {
-        return nullptr;
-    }
-    return std::make_unique<Win32StartedProgram>(info.hProcess);
-}
-
 Shell::CreatedLink Win32Shell::CreateShellLink() {
     auto link = std::make_unique<Win32ShellLink>();
     const HRESULT result = link->Init();

@@ -8,8 +8,8 @@ public:
     std::optional<std::string> SpecialFolderPath(int csidl) override;
     Status Execute(const std::string& verb, const std::string& file, const std::string& parameters,
                    const std::string& directory, int showCommand) override;
-    std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
-                                          int showCommand) override;
+    std::unique_ptr<BatchRun> RunBatch(const std::string& batchPath,
+                                       BatchRunLimits limits) override;
     CreatedLink CreateShellLink() override;
 };
 

@@ -10,6 +10,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_wait.h"
 
 namespace tk::platform::win32 {
 
@@ -64,8 +65,8 @@ LocalDate Win32System::Today() {
     return {now.wYear, now.wMonth, now.wDay};
 }
 
-void Win32System::Sleep(std::uint32_t milliseconds) {
-    ::Sleep(milliseconds);
+void Win32System::Pause(std::uint32_t milliseconds, FunctionRef<void()> keepResponsive) {
+    WaitKeepingResponsive(nullptr, milliseconds, keepResponsive);
 }
 
 std::uint32_t Win32System::TickCount() {

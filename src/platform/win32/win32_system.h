@@ -15,7 +15,7 @@ public:
     std::optional<std::string> Environment(const std::string& name) override;
     std::string ModulePath() override;
     LocalDate Today() override;
-    void Sleep(std::uint32_t milliseconds) override;
+    void Pause(std::uint32_t milliseconds, FunctionRef<void()> keepResponsive) override;
     std::uint32_t TickCount() override;
     std::string WindowsFolder() override;
     SetupRunLockResult LockSetupRuns(std::uint32_t timeout, FunctionRef<void()> waiting) override;

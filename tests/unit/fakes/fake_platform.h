@@ -42,8 +42,9 @@ public:
     }
     std::string ModulePath() override { return modulePath; }
     platform::LocalDate Today() override { return today; }
-    // The fake clock moves only when somebody sleeps.
-    void Sleep(std::uint32_t milliseconds) override {
+    // The fake clock moves only when somebody pauses; each pause lets the window answer once.
+    void Pause(std::uint32_t milliseconds, platform::FunctionRef<void()> keepResponsive) override {
+        keepResponsive();
         sleeps.push_back(milliseconds);
         tick += milliseconds;
         if (log != nullptr) {

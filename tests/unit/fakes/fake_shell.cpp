@@ -62,14 +62,16 @@ platform::Status FakeShell::Execute(const std::string& verb, const std::string& 
 
 namespace {
 
-class FakeStartedProgram : public platform::StartedProgram {
+class FakeBatchRun : public platform::BatchRun {
 public:
-    explicit FakeStartedProgram(FakeShell& shell) : shell_(shell) {}
-    bool WaitForEnd(std::uint32_t milliseconds) override {
-        shell_.waits.push_back(milliseconds);
-        return shell_.startedProgramsEnd;
+    explicit FakeBatchRun(FakeShell& shell) : shell_(shell) {}
+    platform::BatchRunEnd Wait(platform::FunctionRef<void()> keepResponsive) override {
+        keepResponsive();
+        if (shell_.log != nullptr) {
+            shell_.log->push_back("BatchEnded");
+        }
+        return shell_.batchEnd;
     }
-    void Terminate() override { ++shell_.terminatedPrograms; }
 
 private:
     FakeShell& shell_;
@@ -77,13 +79,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<platform::StartedProgram> FakeShell::Start(const std::string& verb,
-                                                           const std::string& file,
-                                                           int showCommand) {
-    if (!Execute(verb, file, "", "", showCommand)) {
+std::unique_ptr<platform::BatchRun> FakeShell::RunBatch(const std::string& batchPath,
+                                                        platform::BatchRunLimits limits) {
+    batchLimits.push_back(limits);
+    if (!Execute("open", batchPath, "", "", platform::kShowHidden)) {
         return nullptr;
     }
-    return std::make_unique<FakeStartedProgram>(*this);
+    return std::make_unique<FakeBatchRun>(*this);
 }
 
 platform::Shell::CreatedLink FakeShell::CreateShellLink() {

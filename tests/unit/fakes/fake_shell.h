@@ -50,13 +50,12 @@ public:
                              int showCommand) override;
     // Without a FakeFiles there are no shell links (E_FAIL).
     CreatedLink CreateShellLink() override;
-    // Records the launch as Execute does; the program "ends" at once unless told otherwise.
-    std::unique_ptr<platform::StartedProgram> Start(const std::string& verb,
-                                                    const std::string& file,
-                                                    int showCommand) override;
-    bool startedProgramsEnd = true;
-    int terminatedPrograms = 0;
-    std::vector<std::uint32_t> waits;  // the time each wait for a started program allowed
+    // Records the launch as Execute does ("open", the batch, hidden), then the batch ends
+    // as `batchEnd` says; nothing when the launch's result is a failure.
+    std::unique_ptr<platform::BatchRun> RunBatch(const std::string& batchPath,
+                                                 platform::BatchRunLimits limits) override;
+    platform::BatchRunEnd batchEnd;  // by default nothing is known of what it did
+    std::vector<platform::BatchRunLimits> batchLimits;
 
 private:
     friend class FakeShellLink;

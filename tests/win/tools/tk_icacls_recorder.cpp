@@ -1,9 +1,12 @@
 // Test tool: stands in for "icacls" so a test can see how the access batch ran it.
 // Copied as icacls.exe into the folder the batch starts in. Each run appends its
 // arguments as one line to %TEMP%\tk-icacls.log, and copies the batch file that the first
-// argument's folder holds (the data folder's) to %TEMP%\tk-acc-copy.bat.
+// argument's folder holds (the data folder's) to %TEMP%\tk-acc-copy.bat. With
+// TK_ICACLS_SECONDS set it then runs that many seconds and appends its arguments to
+// %TEMP%\tk-icacls-ended.log; it exits with TK_ICACLS_STATUS (0 when unset).
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -36,6 +39,12 @@ std::string Arguments() {
     return line.substr(at);
 }
 
+int Number(const char* name) {
+    char value[32] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::atoi(value) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,5 +56,9 @@ int main(int argc, char** argv) {
         ::CopyFileA((std::string(argv[1]) + "\\acc.bat").c_str(),
                     (folder + "tk-acc-copy.bat").c_str(), FALSE);
     }
-    return 0;
+    if (const int seconds = Number("TK_ICACLS_SECONDS"); seconds > 0) {
+        ::Sleep(static_cast<DWORD>(seconds) * 1000);
+        Append(folder + "tk-icacls-ended.log", Arguments() + "\n");
+    }
+    return Number("TK_ICACLS_STATUS");
 }

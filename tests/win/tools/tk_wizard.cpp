@@ -9,8 +9,15 @@
 //       Cancel answered Yes.
 //   tk_wizard close-on-complete EDITION            installs, then closes the window on the
 //       last page and answers the quit question Yes.
+//   tk_wizard during-batch answer|kill             starts a Server install whose folder rights
+//       fall back to the batch, whose stand-in "icacls" runs for seconds: "answer" checks that
+//       the wizard answers messages meanwhile, keeps the quit question open until the batch
+//       is over, answers No and ends with Finish; "kill" ends the setup program outright (as
+//       taskkill /F would) while the first "icacls" runs.
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -507,6 +514,80 @@ int CloseOnComplete(int edition) {
     return failures == 0 ? 0 : 1;
 }
 
+// Lines of a file in %TEMP% that the stand-in "icacls" writes.
+int LinesOf(const char* name) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    std::ifstream in(std::string(temp) + name);
+    return static_cast<int>(
+        std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
+}
+
+bool HasChild(DWORD parent, const wchar_t* name) {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+         more = ::Process32NextW(snapshot, &entry)) {
+        found = entry.th32ParentProcessID == parent && ::lstrcmpiW(entry.szExeFile, name) == 0;
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+int DuringBatch(const std::string& how) {
+    if (!FindWizard()) {
+        return 1;
+    }
+    Click(ids::kNextButton);
+    Click(ids::kAgreeCheckBox);
+    Click(ids::kNextButton);
+    Click(ids::kServerChoice);
+    Click(ids::kNextButton);
+    Click(ids::kNextButton);
+    PostClick(ids::kNextButton);
+    Check("the batch started \"icacls\"",
+          WaitUntil([] { return LinesOf("tk-icacls.log") > 0; }, 180000));
+    if (how == "kill") {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(wizard, &id);
+        const HANDLE setup = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        Check("the setup program ended outright while \"icacls\" ran",
+              setup != nullptr && LinesOf("tk-icacls-ended.log") == 0 &&
+                  ::TerminateProcess(setup, 1) &&
+                  ::WaitForSingleObject(setup, 30000) == WAIT_OBJECT_0);
+        return failures == 0 ? 0 : 1;
+    }
+    for (int look = 1; look <= 4; ++look) {
+        DWORD_PTR result = 0;
+        const bool answered =
+            ::SendMessageTimeoutW(wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+        Check("the wizard answers within a second while the batch runs (" + std::to_string(look) +
+                  ")",
+              answered && LinesOf("tk-icacls-ended.log") < 2);
+        ::Sleep(500);
+    }
+    // The quit question stays open until both "icacls" runs are over: the batch is ended
+    // meanwhile, and what they did still counts.
+    PostClick(ids::kCancelButton);
+    const HWND box = WaitForDialog(kCaption);
+    Check("the quit question is open while the batch runs",
+          box != nullptr && LinesOf("tk-icacls-ended.log") < 2);
+    WaitUntil([] { return LinesOf("tk-icacls-ended.log") == 2; }, 60000);
+    DWORD setup = 0;
+    ::GetWindowThreadProcessId(wizard, &setup);
+    Check("with the question open, the batch ended once both had run",
+          WaitUntil([&] { return !HasChild(setup, L"cmd.exe"); }, 10000));
+    AnswerDialog(box, IDNO);
+    Check("the install ends on page 6", WaitUntil([] { return OnPage(6); }, 180000));
+    Check("the folder rights count as done",
+          Text(ids::kCompletionText).find(L"access rights") == std::wstring::npos);
+    PostClick(ids::kNextButton);
+    Check("Finish ends the wizard", WaitUntil([] { return !::IsWindow(wizard); }));
+    return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -520,6 +601,9 @@ int main(int argc, char** argv) {
     if (command == "close-on-complete" && argc == 3) {
         return CloseOnComplete(std::atoi(argv[2]));
     }
-    std::fprintf(stderr, "usage: tk_wizard walk|keys|close-on-complete ...\n");
+    if (command == "during-batch" && argc == 3) {
+        return DuringBatch(argv[2]);
+    }
+    std::fprintf(stderr, "usage: tk_wizard walk|keys|close-on-complete|during-batch ...\n");
     return 2;
 }
