@@ -374,7 +374,7 @@ TEST_F(InstallSequenceTest, SwallowedFailuresStillCompleteButAreReported) {
     provider.result = true;
     security.refusedFolders = {"C:\\ProgramData\\tidyKiosk\\FServer\\"};
     shell.batchEnd = {{0u, 0u}, true};
-    EXPECT_EQ(Run(), InstallOutcome::Completed) << view.completedText;
+    EXPECT_EQ(Run(), InstallOutcome::Completed) << Last().text;
 }
 
 TEST_F(InstallSequenceTest, EachPayloadFileFailsOnItsOwn) {
