@@ -16,22 +16,22 @@ using install::InstallOutcome;
 using install::InstallReport;
 using install::InstallStep;
 
-std::string StepText(InstallStep step) {
+std::string_view StepText(InstallStep step) {
     switch (step) {
         case InstallStep::FolderAccess:
-            return std::string(texts::kStepFolderAccess);
+            return texts::kStepFolderAccess;
         case InstallStep::Provider:
-            return std::string(texts::kStepProvider);
+            return texts::kStepProvider;
         case InstallStep::Shortcuts:
-            return std::string(texts::kStepShortcuts);
+            return texts::kStepShortcuts;
         case InstallStep::Registry:
-            return std::string(texts::kStepRegistry);
+            return texts::kStepRegistry;
         case InstallStep::CompatibilityLayer:
-            return std::string(texts::kStepCompatibilityLayer);
+            return texts::kStepCompatibilityLayer;
         case InstallStep::ReportedError:
             break;
     }
-    return std::string(texts::kStepReportedError);
+    return texts::kStepReportedError;
 }
 
 // "a, b, c and 2 more", or all of them ("a, b and c") when there are no more than `named`.
@@ -58,25 +58,18 @@ std::string CompletionText(const std::string& appName, const InstallReport& repo
             missing.push_back(FileNameOf(note.path));
         }
     }
-    std::string text;
+    const std::string_view restart =
+        install::RestartPending(report) ? texts::kRestartToFinish : std::string_view();
     if (missing.empty() && stepsNotDone.empty()) {
-        text = appName + std::string(texts::kSuccessfullyInstalled);
-    } else {
-        std::string what;
-        if (!missing.empty()) {
-            what = NameList(missing, 3) + std::string(texts::kFilesNotWritten);
-        }
-        if (!stepsNotDone.empty()) {
-            what += (what.empty() ? "" : "; ") + NameList(stepsNotDone, 4) +
-                    std::string(texts::kStepsNotDone);
-        }
-        text = std::string(texts::kIncompleteBefore) + appName +
-               std::string(texts::kIncompleteMiddle) + what + std::string(texts::kIncompleteAfter);
+        return Joined({appName, texts::kSuccessfullyInstalled, restart});
     }
-    if (install::RestartPending(report)) {
-        text += texts::kRestartToFinish;
-    }
-    return text;
+    const bool both = !missing.empty() && !stepsNotDone.empty();
+    return Joined({texts::kIncompleteBefore, appName, texts::kIncompleteMiddle,
+                   missing.empty() ? "" : NameList(missing, 3),
+                   missing.empty() ? "" : texts::kFilesNotWritten, both ? "; " : "",
+                   stepsNotDone.empty() ? "" : NameList(stepsNotDone, 4),
+                   stepsNotDone.empty() ? "" : texts::kStepsNotDone, texts::kIncompleteAfter,
+                   restart});
 }
 
 // Whether the installed program may not work, or is still the old one: a file not written
@@ -90,31 +83,32 @@ bool RunMayFail(const InstallReport& report) {
            stepLeft(InstallStep::Provider);
 }
 
-std::string ReasonOf(const FileNote& note) {
+// Why a file was not written, and the system's error number when it is another error.
+std::string_view ReasonOf(const FileNote& note) {
     namespace words = install::texts;
     switch (note.why) {
         case FileShortfall::InUse:
-            return std::string(words::kInUse);
+            return words::kInUse;
         case FileShortfall::ReadOnly:
-            return std::string(texts::kReadOnly);
+            return texts::kReadOnly;
         case FileShortfall::DiskFull:
-            return std::string(words::kDiskFull);
+            return words::kDiskFull;
         case FileShortfall::AccessDenied:
-            return std::string(words::kAccessDenied);
+            return words::kAccessDenied;
         case FileShortfall::OtherError:
-            return std::string(words::kOtherError) + PaddedNumber(note.error, 1);
+            return words::kOtherError;
         case FileShortfall::NotInProgram:
-            return std::string(texts::kNotInProgram);
+            return texts::kNotInProgram;
         case FileShortfall::Damaged:
-            return std::string(texts::kDamaged);
+            return texts::kDamaged;
         case FileShortfall::StaleCopy:
-            return std::string(texts::kStaleCopy);
+            return texts::kStaleCopy;
         case FileShortfall::NoRestartHere:
-            return std::string(texts::kNoRestartHere);
+            return texts::kNoRestartHere;
         case FileShortfall::Unexpected:
             break;
     }
-    return std::string(texts::kUnexpected);
+    return texts::kUnexpected;
 }
 
 }  // namespace
@@ -158,9 +152,9 @@ void InstallRun::ReportedOutside(InstallStep step, const std::string& message) {
 LastPage LastPageOf(const std::string& appName, const InstallReport& report) {
     std::vector<std::string> stepsNotDone;
     for (const InstallStep step : report.incompleteSteps) {
-        stepsNotDone.push_back(StepText(step));
+        stepsNotDone.emplace_back(StepText(step));
     }
-    return {CompletionText(appName, report, stepsNotDone), std::string(texts::kRunPrefix) + appName,
+    return {CompletionText(appName, report, stepsNotDone), Joined({texts::kRunPrefix, appName}),
             RunMayFail(report)};
 }
 
@@ -168,13 +162,15 @@ std::vector<std::string> UnfinishedLinesOf(const InstallReport& report) {
     std::vector<std::string> lines;
     for (const FileNote& note : report.files) {
         if (note.scheduled) {
-            lines.push_back(note.path + std::string(texts::kScheduledLine));
+            lines.push_back(Joined({note.path, texts::kScheduledLine}));
             continue;
         }
-        lines.push_back(note.path + std::string(texts::kNotInstalledLine) + ReasonOf(note));
+        lines.push_back(Joined(
+            {note.path, texts::kNotInstalledLine, ReasonOf(note),
+             note.why == FileShortfall::OtherError ? PaddedNumber(note.error, 1) : std::string()}));
     }
     for (const InstallStep step : report.incompleteSteps) {
-        lines.push_back(StepText(step) + std::string(texts::kStepIncompleteLine));
+        lines.push_back(Joined({StepText(step), texts::kStepIncompleteLine}));
     }
     return lines;
 }
@@ -223,17 +219,18 @@ RunEvent EventOf(RunMode mode, ExitStatus status, const std::string& edition,
     RunEvent event{words.type, platform::EventIdOf(value), {}};
     try {
         std::string& text = event.text;
-        text = edition + std::string(texts::kEventFolder) +
-               (folder.empty() ? std::string(texts::kEventNoFolder) : folder);
-        text += mode == RunMode::Silent ? texts::kEventSilent : texts::kEventWizard;
-        text += std::string(texts::kEventStatus) +
-                PaddedNumber(static_cast<unsigned long>(value), 1) + " (" +
-                std::string(words.meaning) + ")";
+        text =
+            Joined({edition, texts::kEventFolder, folder.empty() ? texts::kEventNoFolder : folder,
+                    mode == RunMode::Silent ? texts::kEventSilent : texts::kEventWizard,
+                    texts::kEventStatus, PaddedNumber(static_cast<unsigned long>(value), 1), " (",
+                    words.meaning, ")"});
         for (const std::string& line : lines) {
-            text += "\r\n" + line;
+            text += "\r\n";
+            text += line;
         }
         if (!lastPage.empty()) {
-            text += std::string(texts::kEventLastPage) + lastPage;
+            text += texts::kEventLastPage;
+            text += lastPage;
         }
     } catch (...) {
         event.text.clear();  // the type and the id say the status all the same

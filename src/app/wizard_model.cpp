@@ -1,11 +1,11 @@
 #include "app/wizard_model.h"
 
-#include <cstdlib>
-
 #include <array>
+#include <cstdlib>
 
 #include "install/catalogue.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 
 namespace tk::app {
 namespace {
@@ -28,7 +28,7 @@ constexpr std::array kPlaceholders = {
 // Product name, " v" and the version string.
 std::string RadioCaption(install::EditionCode code) {
     const install::Edition& edition = install::EditionOf(code);
-    return std::string(edition.productName) + " v" + std::string(edition.version);
+    return Joined({edition.productName, " v", edition.version});
 }
 
 }  // namespace
@@ -180,7 +180,7 @@ void WizardModel::RunClicked(bool checked) {
 
 std::string WizardModel::EditionFolder(std::string base) const {
     const install::Edition& edition = install::EditionOf(state_.edition);
-    return base + "tidyKiosk\\" + std::string(edition.folderName) + "\\";
+    return Joined({base, "tidyKiosk\\", edition.folderName, "\\"});
 }
 
 std::string WizardModel::DefaultFolder() const {

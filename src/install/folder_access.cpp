@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace tk::install {
 namespace {
 
@@ -21,7 +23,7 @@ bool IsBlankOrControl(char c) {
 }
 
 std::string IcaclsLine(const std::string& folderText) {
-    return "icacls \"" + folderText + "\" /grant:r Users:(OI)(CI)F\r\n";
+    return Joined({"icacls \"", folderText, "\" /grant:r Users:(OI)(CI)F\r\n"});
 }
 
 }  // namespace
@@ -49,9 +51,8 @@ std::string BatchFolderText(const std::string& folder) {
 
 std::string AccessBatchText(const std::string& dataFolderText, const std::string& installFolderText,
                             const std::string& batchPath) {
-    const std::string quoted = "\"" + batchPath + "\"";
-    return "@echo off\r\n" + IcaclsLine(dataFolderText) + IcaclsLine(installFolderText) +
-           ":try\r\n" + "del " + quoted + "\r\n" + "if exist " + quoted + " goto try\r\n";
+    return Joined({"@echo off\r\n", IcaclsLine(dataFolderText), IcaclsLine(installFolderText),
+                   ":try\r\ndel \"", batchPath, "\"\r\nif exist \"", batchPath, "\" goto try\r\n"});
 }
 
 bool AccessBatchSucceeded(const platform::BatchRunEnd& end) {

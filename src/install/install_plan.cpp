@@ -34,8 +34,9 @@ std::optional<Placement> Place(std::string entry, EditionCode edition) {
 // Empty when it would not fit in the 259 characters a path may have.
 std::string RestartCopyOf(const std::string& target) {
     const auto slash = target.rfind('\\');
-    const std::string copy = target.substr(0, slash + 1) + "~" +
-                             target.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string_view whole = target;
+    const std::string copy = Joined({whole.substr(0, slash + 1), "~",
+                                     whole.substr(slash == std::string::npos ? 0 : slash + 1)});
     return copy.size() <= 259 ? copy : std::string();
 }
 

@@ -80,8 +80,8 @@ std::string InstallSequence::ComputeDataFolder(const std::string& installFolder)
     }
     const Edition& edition = EditionOf(request_.edition);
     // An unset variable counts as empty: the candidate then starts at the drive root.
-    const std::string candidate = system_.Environment("ALLUSERSPROFILE").value_or("") +
-                                  "\\tidyKiosk\\" + std::string(edition.dataFolderName) + "\\";
+    const std::string candidate = Joined({system_.Environment("ALLUSERSPROFILE").value_or(""),
+                                          "\\tidyKiosk\\", edition.dataFolderName, "\\"});
     if (candidate == installFolder) {
         return installFolder;
     }
@@ -152,8 +152,8 @@ InstallOutcome InstallSequence::Run() {
     if (windowsFolder.size() > 1 &&
         AsciiLower(WithTrailingBackslash(SettledFolder(files_, installFolder)))
                 .rfind(windowsFolder, 0) == 0) {
-        throw InstallError(std::string(texts::kTheInstallFolder) + installFolder +
-                           std::string(texts::kInsideWindowsFolderAfter));
+        throw InstallError(
+            Joined({texts::kTheInstallFolder, installFolder, texts::kInsideWindowsFolderAfter}));
     }
     // One setup run at a time on this machine: a second one (a deployment tool that tried
     // again too early) waits for the first to finish, and then installs.
@@ -166,18 +166,18 @@ InstallOutcome InstallSequence::Run() {
         throw AnotherSetupRunError(std::string(texts::kSetupRunLockForeign));
     }
     if (!runLock.lock) {
-        throw InstallError(std::string(texts::kSetupRunLockFailed) +
-                           PaddedNumber(runLock.error.error(), 1) +
-                           std::string(texts::kNothingInstalled));
+        throw InstallError(
+            Joined({texts::kSetupRunLockFailed, PaddedNumber(runLock.error.error(), 1),
+                    texts::kNothingInstalled}));
     }
     RunRecord record(platform_.registry, files_);
     record.FinishEarlierRun();
     // Nothing is written anywhere for a folder that cannot be: no data folder, no shortcut,
     // no registry value would name a product that is not there.
     if (!folders_.Make(installFolder)) {
-        throw InstallError(std::string(texts::kTheInstallFolder) + installFolder +
-                           std::string(texts::kFolderNotMadeAfter) + ReasonText(folders_.Error()) +
-                           std::string(texts::kNothingInstalled));
+        throw InstallError(
+            Joined({texts::kTheInstallFolder, installFolder, texts::kFolderNotMadeAfter,
+                    ReasonText(folders_.Error()), texts::kNothingInstalled}));
     }
     dataFolder_ = ComputeDataFolder(installFolder);
     platform::profile::Mark("folders");
@@ -197,9 +197,9 @@ InstallOutcome InstallSequence::Run() {
         if (extractor_.Damaged()) {
             throw InstallError(std::string(texts::kSetupDamaged));
         }
-        throw InstallError(std::string(texts::kOutOfSpaceBefore) + outOfSpace->path +
-                           std::string(texts::kCouldNotBeWritten) + ReasonText(outOfSpace->error) +
-                           std::string(texts::kOutOfSpaceAfter));
+        throw InstallError(
+            Joined({texts::kOutOfSpaceBefore, outOfSpace->path, texts::kCouldNotBeWritten,
+                    ReasonText(outOfSpace->error), texts::kOutOfSpaceAfter}));
     }
     platform::profile::Mark("files written");
 

@@ -33,8 +33,8 @@ bool ShortcutMaker::SaveAt(platform::ShellLink& link, int csidl, const std::stri
 bool ShortcutMaker::MakeShortcuts(const std::string& targetPath, const std::string& linkName) {
     const auto [link, created] = shell_.CreateShellLink();
     if (!link) {
-        throw InstallError("Unable to create shortcuts: no shell link object (error 0x" +
-                           PaddedNumber(created.error(), 8, 16) + ")");
+        throw InstallError(Joined({"Unable to create shortcuts: no shell link object (error 0x",
+                                   PaddedNumber(created.error(), 8, 16), ")"}));
     }
     link->SetPath(targetPath);
     link->SetWorkingDirectory(FolderWithBackslash(targetPath));

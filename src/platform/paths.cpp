@@ -40,6 +40,19 @@ std::string PaddedNumber(unsigned long value, int width, int base) {
     return digits;
 }
 
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view part : parts) {
+        size += part.size();
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view part : parts) {
+        text.append(part);
+    }
+    return text;
+}
+
 std::string AsciiLower(std::string text) {
     for (char& c : text) {
         if (c >= 'A' && c <= 'Z') {

@@ -138,8 +138,8 @@ bool TVoFirewall::IsInstalled() {
 
 std::string TVoFirewall::HelperParameters(std::string_view operation) {
     // A window handle's value fits in 32 bits on 64-bit Windows as well.
-    return PaddedNumber(static_cast<unsigned long>(ownerWindow_), 1) + " " +
-           ShortPathOf(pluginPath_) + " " + std::string(operation);
+    return Joined({PaddedNumber(static_cast<unsigned long>(ownerWindow_), 1), " ",
+                   ShortPathOf(pluginPath_), " ", operation});
 }
 
 bool TVoFirewall::RunInstallHelper(const std::string& helperPath, const std::string& dllPath,

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Folder access of silent installs. Wine maps access lists to Unix modes only, so the grant
 # shows as folders that everyone may write. When a folder's list cannot be stored (here: a
-# read-only install folder), the "acc.bat" fallback runs; a stand-in "icacls" in the folder
-# the batch starts in records how it was called and what the batch said, and may run for
+# read-only install folder), the "acc.bat" fallback runs; a stand-in for the system's
+# "icacls" records how it was called and what the batch said, and may run for
 # seconds (TK_ICACLS_SECONDS) and exit with a given status (TK_ICACLS_STATUS). Last, the
 # same in the wizard: it answers while the batch runs, and a killed setup takes the batch
 # and its "icacls" along.
@@ -19,8 +19,11 @@ short_path() {  # the short form, or the path itself when there is none
 }
 
 # --- Both lists stored: both folders open to everyone, no batch file --------------------
+# The stand-in is the system's "icacls" (the 32-bit program's system folder); the setup runs
+# from a folder that holds another program named "icacls", which must never be run.
 mkdir -p "$C/rec"
-cp "$TK_BUILD_DIR/test-tools/tk_icacls_recorder.exe" "$C/rec/icacls.exe"
+cp "$TK_BUILD_DIR/test-tools/tk_icacls_recorder.exe" "$C/windows/syswow64/icacls.exe"
+cp "$TK_BUILD_DIR/test-tools/tk_short_path.exe" "$C/rec/icacls.exe"
 (cd "$C/rec" && tk_run_setup -silent 0 'C:\X' && echo "$TK_STATUS" >"$C/rec/status")
 tk_check_eq "grant: exit status" 0 "$(cat "$C/rec/status")"
 tk_check_eq "grant: install folder writable by all" 777 "$(mode_of "$C/X")"

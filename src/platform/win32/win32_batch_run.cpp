@@ -216,7 +216,10 @@ bool MakeJob(KernelHandle& job, KernelHandle& port) {
                                      &association, sizeof association);
 }
 
-// The interpreter started suspended and put into the job, or nothing. Where this program
+// The interpreter started suspended and put into the job, or nothing. It starts in the
+// system folder, where the interpreter looks first for the programs the batch names: a
+// program of the same name in the folder the setup program was started from (a downloads
+// folder) would otherwise run with the setup program's rights. Where this program
 // itself runs in a job, Windows before 8 cannot put a process into a second one: the
 // interpreter then leaves that job when it allows so, and otherwise is not run at all.
 bool StartInJob(HANDLE job, const std::string& commandLine, PROCESS_INFORMATION& started) {
@@ -234,7 +237,7 @@ bool StartInJob(HANDLE job, const std::string& commandLine, PROCESS_INFORMATION&
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION process{};
         if (!::CreateProcessA(interpreter.c_str(), line.data(), nullptr, nullptr, FALSE,
-                              CREATE_SUSPENDED | CREATE_NO_WINDOW | leaveJob, nullptr, nullptr,
+                              CREATE_SUSPENDED | CREATE_NO_WINDOW | leaveJob, nullptr, system,
                               &startup, &process)) {
             continue;
         }

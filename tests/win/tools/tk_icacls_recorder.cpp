@@ -1,5 +1,5 @@
 // Test tool: stands in for "icacls" so a test can see how the access batch ran it.
-// Copied as icacls.exe into the folder the batch starts in. Each run appends its
+// Copied as icacls.exe into the system folder, where the batch finds it. Each run appends its
 // arguments as one line to %TEMP%\tk-icacls.log, and copies the batch file that the first
 // argument's folder holds (the data folder's) to %TEMP%\tk-acc-copy.bat. With
 // TK_ICACLS_SECONDS set it then runs that many seconds and appends its arguments to
