@@ -41,6 +41,8 @@ public:
     virtual void Terminate() = 0;
 };
 
+// Each start gives the started program the error mode this process was started with, not
+// the one it keeps for itself (platform/win32/error_mode.h).
 class Shell {
 public:
     virtual ~Shell() = default;

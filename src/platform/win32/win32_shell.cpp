@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/win32/error_mode.h"
 #include "platform/win32/handles.h"
 
 namespace tk::platform::win32 {
@@ -71,6 +72,7 @@ std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) {
 Status Win32Shell::Execute(const std::string& verb, const std::string& file,
                            const std::string& parameters, const std::string& directory,
                            int showCommand) {
+    const StartErrorModeScope startMode;
     const HINSTANCE result =
         ::ShellExecuteA(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                         parameters.empty() ? nullptr : parameters.c_str(),
@@ -105,6 +107,7 @@ std::unique_ptr<StartedProgram> Win32Shell::Start(const std::string& verb, const
     info.lpVerb = verb.empty() ? nullptr : verb.c_str();
     info.lpFile = file.c_str();
     info.nShow = showCommand;
+    const StartErrorModeScope startMode;
     if (!::ShellExecuteExA(&info) || info.hProcess == nullptr) {
         return nullptr;
     }
