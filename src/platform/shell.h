@@ -54,8 +54,14 @@ public:
     virtual Status Execute(const std::string& verb, const std::string& file,
                            const std::string& parameters, const std::string& directory,
                            int showCommand) = 0;
+    // ShellExecuteExA like Execute, for a run that nobody watches: a start that fails shows
+    // no box of the system's (SEE_MASK_FLAG_NO_UI), and the call returns once the start is
+    // done (SEE_MASK_NOASYNC). A failure is the system's error number, which for the usual
+    // causes is the value Execute gives (2 not found, 5 access denied).
+    virtual Status ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                    const std::string& parameters, int showCommand) = 0;
     // ShellExecuteExA like Execute, keeping the started process; nothing when no process
-    // was started.
+    // was started. Shows no box of the system's either.
     virtual std::unique_ptr<StartedProgram> Start(const std::string& verb, const std::string& file,
                                                   int showCommand) = 0;
     // A new shell-link object; nothing when the object or one of its two interfaces cannot

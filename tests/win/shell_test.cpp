@@ -1,4 +1,5 @@
-// Starting programs through the real shell: what a started program inherits.
+// Starting programs through the real shell: what a started program inherits, and a start that
+// fails quietly.
 #include <windows.h>
 #include <psapi.h>
 
@@ -112,11 +113,18 @@ TEST(ShellTest, EveryStartGivesTheProgramTheErrorModeTheProcessWasStartedWith) {
     CreateProcessRecorder recorder;
     CreateProcessRecorder::modes.clear();
     EXPECT_EQ(shell.Execute("", program, "", "", SW_HIDE), platform::Status());
+    EXPECT_EQ(shell.ExecuteWithoutUi("", program, "", SW_HIDE), platform::Status());
     const auto started = shell.Start("open", program, SW_HIDE);
     ASSERT_NE(started, nullptr);
     EXPECT_TRUE(started->WaitForEnd(30000));
-    EXPECT_EQ(CreateProcessRecorder::modes, (std::vector<UINT>(2, SEM_NOOPENFILEERRORBOX)));
+    EXPECT_EQ(CreateProcessRecorder::modes, (std::vector<UINT>(3, SEM_NOOPENFILEERRORBOX)));
     EXPECT_EQ(::GetErrorMode(), own) << "the own mode is back after each start";
+}
+
+TEST(ShellTest, AStartWithoutUiThatFailsGivesTheReason) {
+    wintest::ScratchFolder folder;
+    platform::win32::Win32Shell shell;
+    EXPECT_EQ(shell.ExecuteWithoutUi("", folder / "missing.exe", "", SW_HIDE), platform::kNotFound);
 }
 
 }  // namespace

@@ -80,6 +80,23 @@ Status Win32Shell::Execute(const std::string& verb, const std::string& file,
     return StatusOfShellExecute(reinterpret_cast<std::intptr_t>(result));
 }
 
+Status Win32Shell::ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                    const std::string& parameters, int showCommand) {
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = verb.empty() ? nullptr : verb.c_str();
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = showCommand;
+    const StartErrorModeScope startMode;
+    if (::ShellExecuteExA(&info)) {
+        return Status();
+    }
+    const DWORD error = ::GetLastError();
+    return Status(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
+}
+
 namespace {
 
 class Win32StartedProgram final : public StartedProgram {
