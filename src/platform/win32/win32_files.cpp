@@ -515,13 +515,12 @@ bool Win32Files::WithdrawFromRestart(const std::string& from) {
         return false;
     }
     const std::wstring name = NtPath(extended);
-    HKEY opened = nullptr;
+    KeyHandle key;
     const LONG status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0,
-                                        KEY_QUERY_VALUE | KEY_SET_VALUE, &opened);
+                                        KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
     if (status != ERROR_SUCCESS) {
         return status == ERROR_FILE_NOT_FOUND;
     }
-    const RegistryKey key(opened);
     // Another program may change the list while it is edited: what it wrote between the
     // reading and the writing is read again and kept.
     for (int attempt = 0; attempt < 8; ++attempt) {
