@@ -174,9 +174,9 @@ InstallOutcome InstallSequence::Run() {
     record.FinishEarlierRun();
     // Nothing is written anywhere for a folder that cannot be: no data folder, no shortcut,
     // no registry value would name a product that is not there.
-    if (!folders_.Make(installFolder)) {
+    if (const platform::Status made = folders_.Make(installFolder); !made) {
         throw InstallError(std::string(texts::kTheInstallFolder) + installFolder +
-                           std::string(texts::kFolderNotMadeAfter) + ReasonText(folders_.Error()) +
+                           std::string(texts::kFolderNotMadeAfter) + ReasonText(made.error()) +
                            std::string(texts::kNothingInstalled));
     }
     dataFolder_ = ComputeDataFolder(installFolder);
