@@ -8,6 +8,7 @@ set(TK_WIN32_SOURCES
     src/platform/win32/win32_protocol_catalogue.cpp
     src/platform/win32/win32_registry.cpp
     src/platform/win32/win32_console.cpp
+    src/platform/win32/error_mode.cpp
     src/platform/win32/win32_crash_guard.cpp
     src/platform/win32/win32_security.cpp
     src/platform/win32/win32_event_log.cpp

@@ -38,7 +38,7 @@ public:
     // `silent`: the silent run the window serves, hidden; nothing for the wizard.
     TtkInstaller(WizardState& state, PlatformServices& platform, InstallRun& run,
                  SilentRunner* silent);
-    ~TtkInstaller() override;
+    ~TtkInstaller();
     TtkInstaller(const TtkInstaller&) = delete;
     TtkInstaller& operator=(const TtkInstaller&) = delete;
 

@@ -10,12 +10,11 @@ void SetCompatibilityLayer(platform::Registry& registry, platform::System& syste
     const std::string program = system.ModulePath();
     for (const platform::RegistryRoot root :
          {platform::RegistryRoot::LocalMachine, platform::RegistryRoot::CurrentUser}) {
-        platform::Registry::Key key = 0;
-        if (!registry.OpenKey(root, std::string(kLayersKey), key)) {
+        const platform::OpenedKey opened = registry.OpenKey(root, std::string(kLayersKey));
+        if (!opened.status) {
             continue;
         }
-        const platform::OpenedKey opened(registry, key);
-        if (!registry.SetString(key, program, std::string(kCompatibilityLayer))) {
+        if (!registry.SetString(opened.key, program, std::string(kCompatibilityLayer))) {
             throw InstallError("Failed to set data for '" + program + "'");
         }
     }

@@ -4,7 +4,7 @@
 
 namespace tk::install {
 
-bool FolderMaker::Make(const std::string& folder) {
+platform::Status FolderMaker::Make(const std::string& folder) {
     std::string at = folder;
     while (!at.empty() && at.back() == '\\') {
         at.pop_back();
@@ -17,21 +17,12 @@ bool FolderMaker::Make(const std::string& folder) {
         }
     }
     if (missing.empty()) {
-        return true;
+        return platform::Status();
     }
-    const bool made = files_.MakeDirectories(folder);
-    error_ = 0;
+    const platform::Status made = files_.MakeDirectories(folder);
     for (auto parent = missing.rbegin(); parent != missing.rend(); ++parent) {
-        if (made || files_.DirectoryExists(*parent)) {
+        if (made.ok() || files_.DirectoryExists(*parent)) {
             made_.push_back(*parent);
-        } else if (error_ == 0) {
-            // Why the first folder that is not there could not be made, as the system says.
-            const platform::Status status = files_.MakeDirectory(*parent);
-            if (status.ok()) {
-                made_.push_back(*parent);
-            } else if (status != platform::kAlreadyExists) {
-                error_ = status.error();
-            }
         }
     }
     return made;

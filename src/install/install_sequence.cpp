@@ -174,10 +174,10 @@ InstallOutcome InstallSequence::Run() {
     record.FinishEarlierRun();
     // Nothing is written anywhere for a folder that cannot be: no data folder, no shortcut,
     // no registry value would name a product that is not there.
-    if (!folders_.Make(installFolder)) {
+    if (const platform::Status made = folders_.Make(installFolder); !made) {
         throw InstallError(
             Joined({texts::kTheInstallFolder, installFolder, texts::kFolderNotMadeAfter,
-                    ReasonText(folders_.Error()), texts::kNothingInstalled}));
+                    ReasonText(made.error()), texts::kNothingInstalled}));
     }
     dataFolder_ = ComputeDataFolder(installFolder);
     platform::profile::Mark("folders");

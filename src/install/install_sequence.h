@@ -20,8 +20,11 @@ namespace tk::install {
 // component, which needs its handle. Answers true when the filter provider is registered or
 // its helper was started; only called when the helper file exists.
 class ProviderPort {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~ProviderPort() = default;
+
 public:
-    virtual ~ProviderPort() = default;
     virtual bool RunProviderStep(const std::string& helperPath, const std::string& libraryPath) = 0;
 };
 

@@ -20,8 +20,11 @@ enum class InstallStage {
 // Told by the install as it runs. The wizard's progress page and the silent run each take
 // it their way: one shows it, the other only keeps its window answering.
 class ProgressReporter {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~ProgressReporter() = default;
+
 public:
-    virtual ~ProgressReporter() = default;
     // Lets the window handle pending messages, so that it stays responsive.
     virtual void KeepResponsive() = 0;
     virtual void Reached(InstallStage stage) = 0;

@@ -40,19 +40,17 @@ enum class PartResult {
 
 PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string& path,
                        KeyOpening opening, std::span<const Value> values) {
-    Registry::Key key = 0;
-    const platform::Status status = opening == KeyOpening::CreateIfMissing
-                                        ? registry.CreateKey(root, path, key)
-                                        : registry.OpenKey(root, path, key);
-    if (!status) {
+    const platform::OpenedKey opened = opening == KeyOpening::CreateIfMissing
+                                           ? registry.CreateKey(root, path)
+                                           : registry.OpenKey(root, path);
+    if (!opened.status) {
         return PartResult::KeySkipped;
     }
-    const platform::OpenedKey opened(registry, key);
     for (const Value& value : values) {
         const std::string name(value.name);
         const platform::Status written =
-            value.isNumber ? registry.SetDword(key, name, value.number)
-                           : registry.SetString(key, name, std::string(value.text));
+            value.isNumber ? registry.SetDword(opened.key, name, value.number)
+                           : registry.SetString(opened.key, name, std::string(value.text));
         if (!written) {
             return PartResult::WriteFailed;
         }
@@ -63,18 +61,16 @@ PartResult WriteValues(Registry& registry, RegistryRoot root, const std::string&
 // Removes the user's own start-up value, so the application is started once, from the
 // machine's Run key. A user without a Run key has nothing to remove.
 PartResult RemoveUserStartupValue(Registry& registry, const std::string& runValueName) {
-    Registry::Key key = 0;
-    const platform::Status status =
-        registry.OpenKey(RegistryRoot::CurrentUser, std::string(kRunKey), key);
-    if (status == platform::kNotFound) {
+    const platform::OpenedKey opened =
+        registry.OpenKey(RegistryRoot::CurrentUser, std::string(kRunKey));
+    if (opened.status == platform::kNotFound) {
         return PartResult::Done;
     }
-    if (!status) {
+    if (!opened.status) {
         return PartResult::KeySkipped;
     }
-    const platform::OpenedKey opened(registry, key);
-    if (registry.QueryValue(key, runValueName)) {
-        registry.DeleteValue(key, runValueName);
+    if (registry.QueryValue(opened.key, runValueName)) {
+        registry.DeleteValue(opened.key, runValueName);
     }
     return PartResult::Done;
 }

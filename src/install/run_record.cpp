@@ -13,13 +13,13 @@ constexpr char kSeparator = '|';  // never part of a path
 
 std::vector<std::string> RunRecord::Read() {
     std::vector<std::string> entries;
-    platform::Registry::Key opened = 0;
-    if (!registry_.OpenKey(platform::RegistryRoot::LocalMachine, kRunRecordKey, opened)) {
+    const platform::OpenedKey opened =
+        registry_.OpenKey(platform::RegistryRoot::LocalMachine, kRunRecordKey);
+    if (!opened.status) {
         return entries;
     }
-    const platform::OpenedKey key(registry_, opened);
     std::string text;
-    if (!registry_.GetString(key.get(), kRunRecordValue, text)) {
+    if (!registry_.GetString(opened.key, kRunRecordValue, text)) {
         return entries;
     }
     for (std::size_t at = 0; at < text.size();) {
@@ -34,20 +34,20 @@ std::vector<std::string> RunRecord::Read() {
 
 // A record that cannot be written costs only the tidying of a killed run: the run goes on.
 void RunRecord::Write() {
-    platform::Registry::Key opened = 0;
-    if (!registry_.CreateKey(platform::RegistryRoot::LocalMachine, kRunRecordKey, opened)) {
+    const platform::OpenedKey opened =
+        registry_.CreateKey(platform::RegistryRoot::LocalMachine, kRunRecordKey);
+    if (!opened.status) {
         return;
     }
-    const platform::OpenedKey key(registry_, opened);
     if (entries_.empty()) {
-        registry_.DeleteValue(key.get(), kRunRecordValue);
+        registry_.DeleteValue(opened.key, kRunRecordValue);
         return;
     }
     std::string text;
     for (const std::string& entry : entries_) {
         text += (text.empty() ? "" : std::string(1, kSeparator)) + entry;
     }
-    registry_.SetString(key.get(), kRunRecordValue, text);
+    registry_.SetString(opened.key, kRunRecordValue, text);
 }
 
 void RunRecord::FinishEarlierRun() {

@@ -11,8 +11,8 @@ inline constexpr int kUnexpectedEndStatus = 6;
 // Installs the handlers for the rest of the process. Call it first with `silent` true
 // (nothing is known yet, so nothing may be shown), and again once the mode is known.
 // The system's own fault box is kept away in either mode; silent also keeps its
-// critical-error boxes away, which the wizard and the programs it starts keep. Each call
-// sets its mode on top of the error mode the process was started with.
+// critical-error boxes away, which the wizard keeps. Each call sets its mode on top of the
+// error mode the process was started with, which the programs it starts get back.
 void InstallCrashHandlers(bool silent);
 
 // The normal end: returns `status` for WinMain to return. A failure already being reported

@@ -18,8 +18,11 @@ constexpr std::uint32_t EventIdOf(int status) {
 }
 
 class EventLog {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~EventLog() = default;
+
 public:
-    virtual ~EventLog() = default;
     // Registers the source (when it is not yet, or not as it should be) and writes one
     // event. False when it could not; nothing is shown and nothing waits on it either way.
     virtual bool Report(EventType type, std::uint32_t id, const std::string& text) = 0;

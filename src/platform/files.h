@@ -70,13 +70,16 @@ public:
 };
 
 class Files {
-public:
-    virtual ~Files() = default;
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~Files() = default;
 
+public:
     virtual bool DirectoryExists(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;
-    // Creates the folder together with any missing parents; true when it exists afterwards.
-    virtual bool MakeDirectories(const std::string& path) = 0;
+    // Creates the folder together with any missing parents: success when it exists
+    // afterwards, or else the error of the first folder that could not be made.
+    virtual Status MakeDirectories(const std::string& path) = 0;
     // CreateDirectoryA without security attributes (kAlreadyExists when it already existed).
     virtual Status MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
@@ -131,8 +134,8 @@ public:
     // in the folder (named as StageFileContent names its own).
     virtual void RemoveLeftovers(const std::string& folder) = 0;
     // WritePrivateProfileStringA: sets one key, keeps the rest of the file.
-    virtual bool WriteProfileValue(const std::string& file, const std::string& section,
-                                   const std::string& key, const std::string& value) = 0;
+    virtual Status WriteProfileValue(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) = 0;
     // GetShortPathNameA with a buffer of bufferSize characters; the raw return value
     // (the length, or 0 on failure) and the text.
     virtual std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,

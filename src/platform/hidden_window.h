@@ -18,8 +18,11 @@ public:
 };
 
 class HiddenWindows {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~HiddenWindows() = default;
+
 public:
-    virtual ~HiddenWindows() = default;
     // Creates a hidden window on the calling thread. Once it exists, every message it gets
     // goes to the handler and nowhere else. Nothing when the window cannot be made.
     virtual std::unique_ptr<HiddenWindow> Create(MessageHandler handler) = 0;

@@ -5,8 +5,11 @@
 namespace tk::platform {
 
 class ProgressView {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~ProgressView() = default;
+
 public:
-    virtual ~ProgressView() = default;
     // Lets the window handle pending messages so it repaints and stays responsive.
     virtual void ProcessMessages() = 0;
     virtual void SetProgressMax(int maximum) = 0;

@@ -11,8 +11,11 @@ namespace tk::platform {
 using Guid = std::array<std::uint8_t, 16>;  // the GUID structure's 16 bytes, as in memory
 
 class ProtocolCatalogue {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~ProtocolCatalogue() = default;
+
 public:
-    virtual ~ProtocolCatalogue() = default;
     // ProviderId of every catalogue entry (WSCEnumProtocols, first for the size, then
     // with the buffer); empty when the enumeration fails.
     virtual std::vector<Guid> ProviderIds() = 0;

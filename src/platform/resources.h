@@ -7,8 +7,11 @@
 namespace tk::platform {
 
 class Resources {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~Resources() = default;
+
 public:
-    virtual ~Resources() = default;
     // The bytes of RT_RCDATA resource `id`, or nothing when there is no such resource.
     // The bytes stay valid for the life of the program.
     virtual std::optional<std::span<const std::uint8_t>> RawData(int id) = 0;

@@ -13,8 +13,11 @@ public:
 };
 
 class Security {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~Security() = default;
+
 public:
-    virtual ~Security() = default;
     // Enables or disables one privilege in the process token; true when the token
     // adjustment call succeeded.
     virtual bool EnablePrivilege(const std::string& name, bool enable) = 0;

@@ -62,9 +62,14 @@ public:
     virtual BatchRunEnd Wait(FunctionRef<void()> keepResponsive) = 0;
 };
 
+// Each start gives the started program the error mode this process was started with, not
+// the one it keeps for itself (platform/win32/error_mode.h).
 class Shell {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~Shell() = default;
+
 public:
-    virtual ~Shell() = default;
     // SHGetSpecialFolderLocation + SHGetPathFromIDListA into a cleared MAX_PATH buffer;
     // nothing when the folder cannot be resolved.
     virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
@@ -78,6 +83,12 @@ public:
     // say. Nothing when it could not be started inside such a job; it then never ran.
     virtual std::unique_ptr<BatchRun> RunBatch(const std::string& batchPath,
                                                BatchRunLimits limits) = 0;
+    // ShellExecuteExA like Execute, for a run that nobody watches: a start that fails shows
+    // no box of the system's (SEE_MASK_FLAG_NO_UI), and the call returns once the start is
+    // done (SEE_MASK_NOASYNC). A failure is the system's error number, which for the usual
+    // causes is the value Execute gives (2 not found, 5 access denied).
+    virtual Status ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                    const std::string& parameters, int showCommand) = 0;
     // A new shell-link object; nothing when the object or one of its two interfaces cannot
     // be had, with the failing HRESULT as the status.
     struct CreatedLink {

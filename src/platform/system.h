@@ -37,8 +37,11 @@ struct SetupRunLockResult {
 };
 
 class System {
+protected:
+    // Never deleted through this interface: the program owns each implementation whole.
+    ~System() = default;
+
 public:
-    virtual ~System() = default;
     virtual unsigned MajorVersion() = 0;
     // GetEnvironmentVariableA; nothing when the variable is unset.
     virtual std::optional<std::string> Environment(const std::string& name) = 0;

@@ -175,10 +175,15 @@ std::string TVoFirewall::ShortPathOf(const std::string& path) {
 
 bool TVoFirewall::LaunchHelper(const std::string& file, const std::string& parameters) {
     try {
+        // A silent run has nobody to close the system's box about a helper that cannot start,
+        // and nobody to answer the elevation prompt (it would wait for ever).
+        if (silent_) {
+            return services_.shell.ExecuteWithoutUi("", file, parameters, platform::kShowNormal)
+                .ok();
+        }
         platform::Status result =
             services_.shell.Execute("", file, parameters, "", platform::kShowNormal);
-        // Elevation asks a person; a silent run has none to ask and would wait for ever.
-        if (result == platform::kAccessDenied && !silent_) {
+        if (result == platform::kAccessDenied) {
             result = services_.shell.Execute("runas", file, parameters, "", platform::kShowNormal);
         }
         return result.ok();

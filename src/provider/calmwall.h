@@ -113,8 +113,9 @@ public:
     std::string ShortPathOf(const std::string& path);
     bool LaunchHelper(const std::string& file, const std::string& parameters);
 
-    // A silent run: nobody is there to answer a consent prompt, so a helper that may not
-    // be started is not retried with elevation. Off (the wizard's way) until set.
+    // A silent run: nobody is there to answer a consent prompt or to close a box, so a
+    // helper that may not be started is not retried with elevation, and a start that fails
+    // shows nothing. Off (the wizard's way) until set.
     bool Silent() const { return silent_; }
     void SetSilent(bool value) { silent_ = value; }
 

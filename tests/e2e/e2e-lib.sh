@@ -67,6 +67,21 @@ tk_payload_input() {
     fi
 }
 
+# Every window the display shows until the file STOP exists, one line each ("0x... "title""),
+# as X sees them: those of every Wine process, message boxes and Wine's own dialogs included.
+# A display that cannot be read is said once.
+tk_watch_windows() {  # tk_watch_windows STOP
+    xwininfo -root >/dev/null 2>&1 || { echo "cannot read the display $DISPLAY"; return; }
+    local id
+    while [ ! -e "$1" ]; do
+        for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}'); do
+            xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+                xwininfo -id "$id" 2>/dev/null | sed -n 's/^xwininfo: Window id: //p'
+        done
+        sleep 0.2
+    done
+}
+
 # The window test tool, copied into the prefix.
 tk_window() {
     wine "$TK_BUILD_DIR/test-tools/tk_window.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'

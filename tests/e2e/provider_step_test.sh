@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The provider step of a silent install: the helper is started once, by its short path, with
 # the installer window's handle, the short library path and " IY"; without the helper the
-# step is skipped and the install still completes, reporting that a step did not.
+# step is skipped and the install still completes, reporting that a step did not; a helper
+# that cannot start shows nothing.
 . "$(dirname "$0")/e2e-lib.sh"
 tk_e2e_prefix
 
@@ -48,5 +49,23 @@ tk_check "blocked helper: the library was written" \
     test -f "$(tk_wine_unix_path 'C:\Blocked\plugin\_kfilter.dll')"
 tk_check "blocked helper: the install went on to its settings file" \
     test -f "$(tk_wine_unix_path 'C:\ProgramData\tidyKiosk\FServer\datax\data.ini')"
+
+# A helper that is there but is no program (read-only, so the install keeps it): the run shows
+# no window of any kind and ends as one whose step did not complete. (Wine 8 shows no box of
+# the system's for a start that fails, not even without SEE_MASK_FLAG_NO_UI; the watch catches
+# the setup program's own windows and boxes, and Wine's crash dialog.)
+broken=$(tk_wine_unix_path 'C:\Broken')
+mkdir -p "$broken"
+printf 'not a program' >"$broken/_fltw.exe"
+chmod a-w "$broken/_fltw.exe"
+tk_watch_windows "$WINEPREFIX/run-ended" >"$WINEPREFIX/windows-shown" &
+watcher=$!
+tk_run_setup -silent 0 'C:\Broken'
+touch "$WINEPREFIX/run-ended"
+wait "$watcher"
+tk_check_eq "broken helper: exit status 3" 3 "$TK_STATUS"
+tk_check_eq "broken helper: no window of any kind" "" "$(sort -u "$WINEPREFIX/windows-shown")"
+tk_check "broken helper: the console says the step did not complete" grep -qF \
+    'tidykiosk_filter_v3: filter provider registration: did not complete' "$WINEPREFIX/setup.out"
 
 tk_e2e_finish

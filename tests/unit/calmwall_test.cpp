@@ -58,9 +58,10 @@ protected:
     std::vector<std::string> log;
 };
 
-// A start with no working folder, shown normally.
-Launch Started(const std::string& verb, const std::string& file, const std::string& parameters) {
-    return {verb, file, parameters, "", 1};
+// A start with no working folder, shown normally; the wizard's unless `withoutUi`.
+Launch Started(const std::string& verb, const std::string& file, const std::string& parameters,
+               bool withoutUi = false) {
+    return {verb, file, parameters, "", 1, withoutUi};
 }
 
 platform::Guid WithByte(platform::Guid id, std::size_t at, std::uint8_t value) {
@@ -282,7 +283,7 @@ TEST_F(ProviderTest, LaunchRetriesWithRunasOnlyWhenAccessIsDenied) {
     }
 }
 
-TEST_F(ProviderTest, ASilentRunTakesAccessDeniedAsTheAnswerForEitherHelper) {
+TEST_F(ProviderTest, ASilentRunStartsEitherHelperWithoutUiAndTakesAccessDeniedAsTheAnswer) {
     PutAppFolderHelperAndLibrary();
     Register("C:\\Elsewhere\\other.dll");  // foreign: IsInstalled starts the uninstall helper
     auto firewall = Make();
@@ -292,8 +293,8 @@ TEST_F(ProviderTest, ASilentRunTakesAccessDeniedAsTheAnswerForEitherHelper) {
     EXPECT_FALSE(firewall.RunInstallHelper("", "", true));
     const std::string library = kOwnerText + " D:\\SETUP\\PLUGIN\\_KFILT~1.DLL ";
     EXPECT_EQ(shell.launches,
-              (std::vector<Launch>{Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "U"),
-                                   Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "IY")}));
+              (std::vector<Launch>{Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "U", true),
+                                   Started("", "D:\\SETUP\\_FLTW~1.EXE", library + "IY", true)}));
 }
 
 TEST_F(ProviderTest, HiddenWindowAcceptsTheSessionEndAndTheFilterNotificationsOnly) {

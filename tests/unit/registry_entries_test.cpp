@@ -39,6 +39,25 @@ protected:
     fakes::FakeSystem system;
 };
 
+// A key is closed once, by its last owner; an owner given another key closes the one it held.
+TEST(RegistryKeyTest, IsClosedOnceByItsLastOwner) {
+    fakes::FakeRegistry registry;
+    {
+        platform::RegistryKey kept;
+        {
+            platform::OpenedKey first = registry.CreateKey(RegistryRoot::CurrentUser, "A");
+            kept = std::move(first.key);
+        }
+        EXPECT_EQ(registry.openKeys, 1);
+        kept = registry.CreateKey(RegistryRoot::CurrentUser, "B").key;
+        const platform::RegistryKey last(std::move(kept));
+        EXPECT_FALSE(kept);
+        EXPECT_EQ(registry.log, (Strings{"Create HKCU A", "Create HKCU B", "Close HKCU A"}));
+    }
+    EXPECT_EQ(registry.log.back(), "Close HKCU B");
+    EXPECT_EQ(registry.log.size(), 4u);
+}
+
 TEST_F(RegistryEntriesTest, ServerWritesEveryEntryInOrder) {
     registry.SetText(RegistryRoot::CurrentUser, std::string(kRunKey), "fltsrv", "old start-up");
     ASSERT_TRUE(Write(kServerEdition, "C:\\X\\"));

@@ -313,10 +313,12 @@ TEST_F(FilesTest, NothingIsMovedAtTheRestartOnAShare) {
     EXPECT_FALSE(files.ReplaceableAtRestart("\\\\server\\share\\a.exe"));
 }
 
-TEST_F(FilesTest, MakeDirectoriesCreatesEveryMissingParent) {
+TEST_F(FilesTest, MakeDirectoriesCreatesEveryMissingParentOrSaysWhyTheFirstCouldNotBe) {
     const std::string deep = folder / "a\\b c\\d\\";
-    EXPECT_TRUE(files.MakeDirectories(deep));
+    EXPECT_EQ(files.MakeDirectories(deep), platform::Status());
     EXPECT_TRUE(files.DirectoryExists(folder / "a\\b c\\d"));
+    WriteFile(folder / "file", "");  // in the way of a parent: its reason, not the last one's
+    EXPECT_EQ(files.MakeDirectories(folder / "file\\x\\y"), platform::kAlreadyExists);
     EXPECT_EQ(files.MakeDirectory(folder / "a"), platform::kAlreadyExists);
     EXPECT_EQ(files.MakeDirectory(folder / "x\\y"), platform::Status(3));
 }
@@ -324,10 +326,12 @@ TEST_F(FilesTest, MakeDirectoriesCreatesEveryMissingParent) {
 TEST_F(FilesTest, TheProfileWriteKeepsTheOtherKeys) {
     const std::string settings = folder / "data.ini";
     WriteFile(settings, "[Settings]\r\nLang=turkce.lng\r\nPort=8080\r\n[Other]\r\nKey=1\r\n");
-    ASSERT_TRUE(files.WriteProfileValue(settings, "Settings", "Lang", "english.lng"));
+    ASSERT_EQ(files.WriteProfileValue(settings, "Settings", "Lang", "english.lng"),
+              platform::Status());
     EXPECT_EQ(ReadFile(settings),
               "[Settings]\r\nLang=english.lng\r\nPort=8080\r\n[Other]\r\nKey=1\r\n");
-    EXPECT_FALSE(files.WriteProfileValue(folder / "missing\\x.ini", "S", "K", "V"));
+    EXPECT_EQ(files.WriteProfileValue(folder / "missing\\x.ini", "S", "K", "V"),
+              platform::Status(3));
 }
 
 TEST_F(FilesTest, ExtractionWritesRawResourcesAndMakesSubfolders) {

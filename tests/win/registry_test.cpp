@@ -10,7 +10,6 @@
 namespace tk {
 namespace {
 
-using platform::Registry;
 using platform::RegistryRoot;
 
 struct ReadValue {
@@ -78,16 +77,17 @@ protected:
 };
 
 TEST_F(RegistryTest, StringsAndDwordsRoundTripUnderTheRedirectedMachineKey) {
-    Registry::Key key = 0;
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_ + "\\", key),
-              platform::Status());
-    ASSERT_NE(key, 0u);
     const std::string folder = "C:\\Program Files (x86)\\Filter \xC7\xF6z\\";
-    EXPECT_EQ(registry.SetString(key, "Path", folder), platform::Status());
-    EXPECT_EQ(registry.SetString(key, "Empty", ""), platform::Status());
-    EXPECT_EQ(registry.SetDword(key, "EstimatedSize", 15250), platform::Status());
-    EXPECT_EQ(registry.SetDword(key, "Pattern", 0x12345678), platform::Status());
-    registry.CloseKey(key);
+    {
+        const platform::OpenedKey opened =
+            registry.CreateKey(RegistryRoot::LocalMachine, path_ + "\\");
+        ASSERT_EQ(opened.status, platform::Status());
+        ASSERT_TRUE(opened.key);
+        EXPECT_EQ(registry.SetString(opened.key, "Path", folder), platform::Status());
+        EXPECT_EQ(registry.SetString(opened.key, "Empty", ""), platform::Status());
+        EXPECT_EQ(registry.SetDword(opened.key, "EstimatedSize", 15250), platform::Status());
+        EXPECT_EQ(registry.SetDword(opened.key, "Pattern", 0x12345678), platform::Status());
+    }
 
     // Read back from the 64-bit view, where the 32-bit writes must have landed.
     const std::string redirected = "Software\\Wow6432Node\\" + path_.substr(9);
@@ -107,38 +107,39 @@ TEST_F(RegistryTest, StringsAndDwordsRoundTripUnderTheRedirectedMachineKey) {
 }
 
 TEST_F(RegistryTest, OpenNeverCreatesAndQueryAndDeleteSeeTheValue) {
-    Registry::Key key = 1;
-    EXPECT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::kNotFound);
-    EXPECT_EQ(key, 0u);
+    platform::OpenedKey opened = registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\");
+    EXPECT_EQ(opened.status, platform::kNotFound);
+    EXPECT_FALSE(opened.key);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path_));
 
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::Status());
-    registry.CloseKey(key);
-    ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\", key), platform::Status());
+    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_ + "\\").status,
+              platform::Status());
+    opened = registry.OpenKey(RegistryRoot::CurrentUser, path_ + "\\");
+    ASSERT_EQ(opened.status, platform::Status());
+    const platform::RegistryKey& key = opened.key;
     EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kNotFound);
     EXPECT_EQ(registry.SetString(key, "fltsrv", "C:\\X\\fltsrv.exe -h"), platform::Status());
     EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::Status());
     EXPECT_EQ(registry.DeleteValue(key, "fltsrv"), platform::Status());
     EXPECT_EQ(registry.QueryValue(key, "fltsrv"), platform::kNotFound);
-    registry.CloseKey(key);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, path_, "fltsrv").status, ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryTest, WritesThatTheSystemRefusesAreReportedAsFailures) {
     // A deny access list refuses the full-access open, as the fake refuses a key.
     ASSERT_NO_FATAL_FAILURE(SetKeyAccess("deny", "HKLM", path_));
-    Registry::Key key = 0;
-    EXPECT_EQ(registry.OpenKey(RegistryRoot::LocalMachine, path_, key), platform::kAccessDenied);
-    EXPECT_EQ(registry.CreateKey(RegistryRoot::LocalMachine, path_, key), platform::kAccessDenied);
-    EXPECT_EQ(key, 0u);
+    EXPECT_EQ(registry.OpenKey(RegistryRoot::LocalMachine, path_).status, platform::kAccessDenied);
+    const platform::OpenedKey refused = registry.CreateKey(RegistryRoot::LocalMachine, path_);
+    EXPECT_EQ(refused.status, platform::kAccessDenied);
+    EXPECT_FALSE(refused.key);
     ASSERT_NO_FATAL_FAILURE(SetKeyAccess("allow", "HKLM", path_));
 
     // A key deleted behind an open handle fails every write made through it.
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, path_, key), platform::Status());
+    const platform::OpenedKey opened = registry.CreateKey(RegistryRoot::CurrentUser, path_);
+    ASSERT_EQ(opened.status, platform::Status());
     ASSERT_EQ(::RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
-    EXPECT_NE(registry.SetString(key, "Path", "C:\\X\\"), platform::Status());
-    EXPECT_NE(registry.SetDword(key, "NoModify", 1), platform::Status());
-    registry.CloseKey(key);
+    EXPECT_NE(registry.SetString(opened.key, "Path", "C:\\X\\"), platform::Status());
+    EXPECT_NE(registry.SetDword(opened.key, "NoModify", 1), platform::Status());
 }
 
 TEST_F(RegistryTest, AnUnwritableUninstallEntryIsSkippedAndTheRestIsWritten) {

@@ -54,7 +54,8 @@ struct MemoryDcTraits {
 using FileHandle = UniqueHandle<FileHandleTraits>;
 // A kernel handle whose empty state is NULL (tokens, processes).
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+// A key opened with the registry calls themselves (platform::RegistryKey is the interface's).
+using KeyHandle = UniqueHandle<RegistryKeyTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 // A font, bitmap or region of one's own (not one selected into a device context).
 template <typename Object>

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win32/error_mode.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_wait.h"
@@ -236,6 +237,7 @@ bool StartInJob(HANDLE job, const std::string& commandLine, PROCESS_INFORMATION&
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION process{};
+        const StartErrorModeScope startMode;
         if (!::CreateProcessA(interpreter.c_str(), line.data(), nullptr, nullptr, FALSE,
                               CREATE_SUSPENDED | CREATE_NO_WINDOW | leaveJob, nullptr, system,
                               &startup, &process)) {

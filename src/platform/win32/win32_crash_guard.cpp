@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/win32/error_mode.h"
 #include "platform/win32/win32_event_log.h"
 
 namespace tk::platform {
@@ -25,11 +26,6 @@ constexpr LONG kRunning = 0;
 constexpr LONG kReportingFailure = 1;
 constexpr LONG kEndingNormally = 2;
 volatile LONG ending = kRunning;
-
-// The error mode the process was started with (its parent's), read at the first call: each
-// call sets its own mode on top of that one, never on top of an earlier call's.
-UINT startErrorMode = 0;
-bool startErrorModeRead = false;
 
 // The line is put together without the heap, which may be what failed.
 class FixedLine {
@@ -120,12 +116,7 @@ void InstallCrashHandlers(bool silent) {
     if (silent) {
         mode |= SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
     }
-    const UINT previous = ::SetErrorMode(mode);
-    if (!startErrorModeRead) {
-        startErrorMode = previous;
-        startErrorModeRead = true;
-    }
-    ::SetErrorMode(startErrorMode | mode);
+    win32::SetOwnErrorMode(mode);  // the programs it starts get the start mode back
 }
 
 int EndNormally(int status) {

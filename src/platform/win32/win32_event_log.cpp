@@ -30,7 +30,7 @@ void RegisterSource() {
                           KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS) {
         return;
     }
-    const RegistryKey key(opened);
+    const KeyHandle key(opened);
     ::RegSetValueExA(key.get(), "EventMessageFile", 0, REG_EXPAND_SZ,
                      reinterpret_cast<const BYTE*>(kEventMessageFile), sizeof kEventMessageFile);
     const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;

@@ -439,19 +439,28 @@ bool Win32Files::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool Win32Files::MakeDirectories(const std::string& path) {
+Status Win32Files::MakeDirectories(const std::string& path) {
     if (path.empty()) {
-        return false;
+        return Status(ERROR_PATH_NOT_FOUND);
     }
     if (DirectoryExists(path)) {
-        return true;
+        return Status();
     }
+    // A parent that cannot be made is the reason, unless the folder can be made all the same
+    // (the root of a share is no folder of its own).
+    Status parentMade;
     const std::string parent = ParentOf(path);
     if (!parent.empty() && parent != path && !DirectoryExists(parent)) {
-        MakeDirectories(parent);
+        parentMade = MakeDirectories(parent);
     }
-    ::CreateDirectoryA(path.c_str(), nullptr);
-    return DirectoryExists(path);
+    if (::CreateDirectoryA(path.c_str(), nullptr)) {
+        return Status();
+    }
+    const Status made(::GetLastError());
+    if (DirectoryExists(path)) {
+        return Status();  // made meanwhile by another program
+    }
+    return parentMade.ok() ? made : parentMade;
 }
 
 Status Win32Files::MakeDirectory(const std::string& path) {
@@ -515,13 +524,12 @@ bool Win32Files::WithdrawFromRestart(const std::string& from) {
         return false;
     }
     const std::wstring name = NtPath(extended);
-    HKEY opened = nullptr;
+    KeyHandle key;
     const LONG status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0,
-                                        KEY_QUERY_VALUE | KEY_SET_VALUE, &opened);
+                                        KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
     if (status != ERROR_SUCCESS) {
         return status == ERROR_FILE_NOT_FOUND;
     }
-    const RegistryKey key(opened);
     // Another program may change the list while it is edited: what it wrote between the
     // reading and the writing is read again and kept.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -571,10 +579,13 @@ void Win32Files::RemoveLeftovers(const std::string& folder) {
     ::FindClose(search);
 }
 
-bool Win32Files::WriteProfileValue(const std::string& file, const std::string& section,
-                                   const std::string& key, const std::string& value) {
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                        file.c_str()) != 0;
+Status Win32Files::WriteProfileValue(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) {
+    if (::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+        return Status();
+    }
+    const DWORD error = ::GetLastError();
+    return Status(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
 }
 
 std::uint32_t Win32Files::ShortPathName(const std::string& path, std::uint32_t bufferSize,

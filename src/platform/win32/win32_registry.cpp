@@ -9,50 +9,58 @@ HKEY RootKey(RegistryRoot root) {
     return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-HKEY AsHkey(Registry::Key key) {
-    return reinterpret_cast<HKEY>(key);
+HKEY AsHkey(const RegistryKey& key) {
+    return reinterpret_cast<HKEY>(key.Handle());
 }
 
 Status StatusOf(LONG status) {
     return Status(static_cast<std::uint32_t>(status));
 }
 
+OpenedKey Opened(Registry& registry, LONG status, HKEY key) {
+    if (status != ERROR_SUCCESS) {
+        return {RegistryKey(), StatusOf(status)};
+    }
+    return {RegistryKey(registry, reinterpret_cast<std::uintptr_t>(key)), Status()};
+}
+
 }  // namespace
 
-Status Win32Registry::CreateKey(RegistryRoot root, const std::string& path, Key& key) {
+OpenedKey Win32Registry::CreateKey(RegistryRoot root, const std::string& path) {
     HKEY opened = nullptr;
     const LONG status =
         ::RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    key = status == ERROR_SUCCESS ? reinterpret_cast<Key>(opened) : 0;
-    return StatusOf(status);
+    return Opened(*this, status, opened);
 }
 
-Status Win32Registry::OpenKey(RegistryRoot root, const std::string& path, Key& key) {
+OpenedKey Win32Registry::OpenKey(RegistryRoot root, const std::string& path) {
     HKEY opened = nullptr;
     const LONG status = ::RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, &opened);
-    key = status == ERROR_SUCCESS ? reinterpret_cast<Key>(opened) : 0;
-    return StatusOf(status);
+    return Opened(*this, status, opened);
 }
 
-Status Win32Registry::SetString(Key key, const std::string& name, const std::string& value) {
+Status Win32Registry::SetString(const RegistryKey& key, const std::string& name,
+                                const std::string& value) {
     return StatusOf(::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(value.c_str()),
                                      static_cast<DWORD>(value.size() + 1)));
 }
 
-Status Win32Registry::SetDword(Key key, const std::string& name, std::uint32_t value) {
+Status Win32Registry::SetDword(const RegistryKey& key, const std::string& name,
+                               std::uint32_t value) {
     const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
                            static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
     return StatusOf(::RegSetValueExA(AsHkey(key), name.c_str(), 0, REG_DWORD, bytes, sizeof bytes));
 }
 
-Status Win32Registry::QueryValue(Key key, const std::string& name) {
+Status Win32Registry::QueryValue(const RegistryKey& key, const std::string& name) {
     return StatusOf(
         ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, nullptr, nullptr, nullptr));
 }
 
-Status Win32Registry::GetString(Key key, const std::string& name, std::string& value) {
+Status Win32Registry::GetString(const RegistryKey& key, const std::string& name,
+                                std::string& value) {
     value.clear();
     DWORD type = 0;
     DWORD size = 0;
@@ -72,14 +80,12 @@ Status Win32Registry::GetString(Key key, const std::string& name, std::string& v
     return StatusOf(status);
 }
 
-Status Win32Registry::DeleteValue(Key key, const std::string& name) {
+Status Win32Registry::DeleteValue(const RegistryKey& key, const std::string& name) {
     return StatusOf(::RegDeleteValueA(AsHkey(key), name.c_str()));
 }
 
-void Win32Registry::CloseKey(Key key) {
-    if (key != 0) {
-        ::RegCloseKey(AsHkey(key));
-    }
+void Win32Registry::CloseKey(std::uintptr_t handle) {
+    ::RegCloseKey(reinterpret_cast<HKEY>(handle));
 }
 
 }  // namespace tk::platform::win32

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/win32/error_mode.h"
 #include "platform/win32/handles.h"
 
 namespace tk::platform::win32 {
@@ -71,11 +72,29 @@ std::optional<std::string> Win32Shell::SpecialFolderPath(int csidl) {
 Status Win32Shell::Execute(const std::string& verb, const std::string& file,
                            const std::string& parameters, const std::string& directory,
                            int showCommand) {
+    const StartErrorModeScope startMode;
     const HINSTANCE result =
         ::ShellExecuteA(nullptr, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                         parameters.empty() ? nullptr : parameters.c_str(),
                         directory.empty() ? nullptr : directory.c_str(), showCommand);
     return StatusOfShellExecute(reinterpret_cast<std::intptr_t>(result));
+}
+
+Status Win32Shell::ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                    const std::string& parameters, int showCommand) {
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = verb.empty() ? nullptr : verb.c_str();
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = showCommand;
+    const StartErrorModeScope startMode;
+    if (::ShellExecuteExA(&info)) {
+        return Status();
+    }
+    const DWORD error = ::GetLastError();
+    return Status(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
 }
 
 Shell::CreatedLink Win32Shell::CreateShellLink() {

@@ -10,6 +10,8 @@ public:
                    const std::string& directory, int showCommand) override;
     std::unique_ptr<BatchRun> RunBatch(const std::string& batchPath,
                                        BatchRunLimits limits) override;
+    Status ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                            const std::string& parameters, int showCommand) override;
     CreatedLink CreateShellLink() override;
 };
 

@@ -51,16 +51,16 @@ bool FakeFiles::FileExists(const std::string& path) {
     return files.count(path) != 0;
 }
 
-bool FakeFiles::MakeDirectories(const std::string& path) {
+platform::Status FakeFiles::MakeDirectories(const std::string& path) {
     Log("MakeDirectories " + path);
     const std::string normal = Normal(path);
     for (const std::string& blocked : uncreatableFolders) {
         if (normal.rfind(Normal(blocked), 0) == 0) {
-            return false;
+            return platform::kAccessDenied;
         }
     }
     AddDirectoryTree(normal);
-    return true;
+    return {};
 }
 
 platform::Status FakeFiles::MakeDirectory(const std::string& path) {
@@ -256,14 +256,17 @@ void FakeFiles::RemoveLeftovers(const std::string& folder) {
     });
 }
 
-bool FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,
-                                  const std::string& key, const std::string& value) {
+platform::Status FakeFiles::WriteProfileValue(const std::string& file, const std::string& section,
+                                              const std::string& key, const std::string& value) {
     Log("WriteProfile " + file + " [" + section + "] " + key + "=" + value);
-    if (unwritableProfiles.count(file) != 0 || !ParentExists(file)) {
-        return false;
+    if (unwritableProfiles.count(file) != 0) {
+        return platform::kAccessDenied;
+    }
+    if (!ParentExists(file)) {
+        return platform::Status(3);  // ERROR_PATH_NOT_FOUND
     }
     profiles[file][section][key] = value;
-    return true;
+    return {};
 }
 
 namespace {

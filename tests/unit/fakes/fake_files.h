@@ -25,7 +25,7 @@ public:
     // (an empty second name).
     std::vector<std::pair<std::string, std::string>> restartList;
     std::set<std::string> remoteDrives;        // "N:": nothing moves there at restart
-    std::set<std::string> uncreatableFolders;  // MakeDirectories fails below these
+    std::set<std::string> uncreatableFolders;  // making these, or below them, is denied
     bool diskFull = false;
     int roomForFiles = -1;  // staged files that fit before the disk is full; -1: no limit
     std::set<std::string> throwingFiles;   // writing these throws std::bad_alloc
@@ -44,7 +44,7 @@ public:
 
     bool DirectoryExists(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    bool MakeDirectories(const std::string& path) override;
+    platform::Status MakeDirectories(const std::string& path) override;
     platform::Status MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -63,8 +63,8 @@ public:
     // of a file that is gone fails and leaves its target as it was.
     void Restart();
     void RemoveLeftovers(const std::string& folder) override;
-    bool WriteProfileValue(const std::string& file, const std::string& section,
-                           const std::string& key, const std::string& value) override;
+    platform::Status WriteProfileValue(const std::string& file, const std::string& section,
+                                       const std::string& key, const std::string& value) override;
     std::uint32_t ShortPathName(const std::string& path, std::uint32_t bufferSize,
                                 std::string& shortPath) override;
     std::uint32_t LongPathName(const std::string& path, std::uint32_t bufferSize,

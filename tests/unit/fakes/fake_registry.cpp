@@ -62,38 +62,35 @@ void FakeRegistry::SetText(platform::RegistryRoot root, const std::string& path,
     keys_[Name(root, path)][name] = {"REG_SZ", bytes};
 }
 
-platform::Status FakeRegistry::Open(const char* verb, platform::RegistryRoot root,
-                                    const std::string& path, Key& key, bool create) {
+platform::OpenedKey FakeRegistry::Open(const char* verb, platform::RegistryRoot root,
+                                       const std::string& path, bool create) {
     const std::string shown = std::string(RootName(root)) + " " + path;
     Record(std::string(verb) + " " + shown);
-    key = 0;
     const std::string name = Name(root, path);
     if (refusedRoots.count(root) != 0 || refusedKeys.count(name) != 0) {
-        return platform::kAccessDenied;
+        return {platform::RegistryKey(), platform::kAccessDenied};
     }
     if (keys_.count(name) == 0) {
         if (!create) {
-            return platform::kNotFound;
+            return {platform::RegistryKey(), platform::kNotFound};
         }
         keys_[name];
     }
-    key = nextHandle_++;
-    handles_[key] = {shown, name};
+    const Handle handle = nextHandle_++;
+    handles_[handle] = {shown, name};
     mostOpenKeys = std::max(mostOpenKeys, ++openKeys);
-    return platform::Status();
+    return {platform::RegistryKey(*this, handle), platform::Status()};
 }
 
-platform::Status FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path,
-                                         Key& key) {
-    return Open("Create", root, path, key, true);
+platform::OpenedKey FakeRegistry::CreateKey(platform::RegistryRoot root, const std::string& path) {
+    return Open("Create", root, path, true);
 }
 
-platform::Status FakeRegistry::OpenKey(platform::RegistryRoot root, const std::string& path,
-                                       Key& key) {
-    return Open("Open", root, path, key, false);
+platform::OpenedKey FakeRegistry::OpenKey(platform::RegistryRoot root, const std::string& path) {
+    return Open("Open", root, path, false);
 }
 
-platform::Status FakeRegistry::Store(Key key, const std::string& name, StoredValue value,
+platform::Status FakeRegistry::Store(Handle key, const std::string& name, StoredValue value,
                                      const std::string& shown) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
@@ -108,25 +105,26 @@ platform::Status FakeRegistry::Store(Key key, const std::string& name, StoredVal
     return platform::Status();
 }
 
-platform::Status FakeRegistry::SetString(Key key, const std::string& name,
+platform::Status FakeRegistry::SetString(const platform::RegistryKey& key, const std::string& name,
                                          const std::string& value) {
     std::vector<std::uint8_t> bytes(value.begin(), value.end());
     bytes.push_back(0);
-    return Store(key, name, {"REG_SZ", bytes}, "\"" + value + "\"");
+    return Store(key.Handle(), name, {"REG_SZ", bytes}, "\"" + value + "\"");
 }
 
-platform::Status FakeRegistry::SetDword(Key key, const std::string& name, std::uint32_t value) {
+platform::Status FakeRegistry::SetDword(const platform::RegistryKey& key, const std::string& name,
+                                        std::uint32_t value) {
     const std::vector<std::uint8_t> bytes = {
         static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     char shown[16];
     std::snprintf(shown, sizeof shown, "%02x %02x %02x %02x", bytes[0], bytes[1], bytes[2],
                   bytes[3]);
-    return Store(key, name, {"REG_DWORD", bytes}, shown);
+    return Store(key.Handle(), name, {"REG_DWORD", bytes}, shown);
 }
 
 std::map<std::string, FakeRegistry::StoredValue>* FakeRegistry::LogValueCall(
-    const char* verb, Key key, const std::string& name) {
+    const char* verb, Handle key, const std::string& name) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
         Record(std::string(verb) + " <not an open key> " + name);
@@ -136,17 +134,19 @@ std::map<std::string, FakeRegistry::StoredValue>* FakeRegistry::LogValueCall(
     return &keys_[handle->second.name];
 }
 
-platform::Status FakeRegistry::QueryValue(Key key, const std::string& name) {
-    const auto* values = LogValueCall("Query", key, name);
+platform::Status FakeRegistry::QueryValue(const platform::RegistryKey& key,
+                                          const std::string& name) {
+    const auto* values = LogValueCall("Query", key.Handle(), name);
     if (values == nullptr) {
         return kInvalidHandle;
     }
     return values->count(name) != 0 ? platform::Status() : platform::kNotFound;
 }
 
-platform::Status FakeRegistry::GetString(Key key, const std::string& name, std::string& value) {
+platform::Status FakeRegistry::GetString(const platform::RegistryKey& key, const std::string& name,
+                                         std::string& value) {
     value.clear();
-    const auto* values = LogValueCall("Get", key, name);
+    const auto* values = LogValueCall("Get", key.Handle(), name);
     if (values == nullptr) {
         return kInvalidHandle;
     }
@@ -161,15 +161,16 @@ platform::Status FakeRegistry::GetString(Key key, const std::string& name, std::
     return {};
 }
 
-platform::Status FakeRegistry::DeleteValue(Key key, const std::string& name) {
-    auto* values = LogValueCall("Delete", key, name);
+platform::Status FakeRegistry::DeleteValue(const platform::RegistryKey& key,
+                                           const std::string& name) {
+    auto* values = LogValueCall("Delete", key.Handle(), name);
     if (values == nullptr) {
         return kInvalidHandle;
     }
     return values->erase(name) != 0 ? platform::Status() : platform::kNotFound;
 }
 
-void FakeRegistry::CloseKey(Key key) {
+void FakeRegistry::CloseKey(Handle key) {
     const auto handle = handles_.find(key);
     if (handle == handles_.end()) {
         Record("Close <not an open key>");

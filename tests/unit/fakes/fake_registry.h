@@ -41,34 +41,37 @@ public:
     void SetText(platform::RegistryRoot root, const std::string& path, const std::string& name,
                  const std::string& text);
 
-    platform::Status CreateKey(platform::RegistryRoot root, const std::string& path,
-                               Key& key) override;
-    platform::Status OpenKey(platform::RegistryRoot root, const std::string& path,
-                             Key& key) override;
-    platform::Status SetString(Key key, const std::string& name, const std::string& value) override;
-    platform::Status SetDword(Key key, const std::string& name, std::uint32_t value) override;
-    platform::Status QueryValue(Key key, const std::string& name) override;
-    platform::Status GetString(Key key, const std::string& name, std::string& value) override;
-    platform::Status DeleteValue(Key key, const std::string& name) override;
-    void CloseKey(Key key) override;
+    platform::OpenedKey CreateKey(platform::RegistryRoot root, const std::string& path) override;
+    platform::OpenedKey OpenKey(platform::RegistryRoot root, const std::string& path) override;
+    platform::Status SetString(const platform::RegistryKey& key, const std::string& name,
+                               const std::string& value) override;
+    platform::Status SetDword(const platform::RegistryKey& key, const std::string& name,
+                              std::uint32_t value) override;
+    platform::Status QueryValue(const platform::RegistryKey& key, const std::string& name) override;
+    platform::Status GetString(const platform::RegistryKey& key, const std::string& name,
+                               std::string& value) override;
+    platform::Status DeleteValue(const platform::RegistryKey& key,
+                                 const std::string& name) override;
 
 private:
+    using Handle = std::uintptr_t;
+    void CloseKey(Handle handle) override;
     void Record(const std::string& entry);
     struct OpenKeyRecord {
         std::string shown;  // root and path as passed, for the log
         std::string name;   // Name() of the key
     };
-    platform::Status Open(const char* verb, platform::RegistryRoot root, const std::string& path,
-                          Key& key, bool create);
+    platform::OpenedKey Open(const char* verb, platform::RegistryRoot root, const std::string& path,
+                             bool create);
     // Logs "VERB key name"; the values of the key, or null when it is not open.
-    std::map<std::string, StoredValue>* LogValueCall(const char* verb, Key key,
+    std::map<std::string, StoredValue>* LogValueCall(const char* verb, Handle key,
                                                      const std::string& name);
-    platform::Status Store(Key key, const std::string& name, StoredValue value,
+    platform::Status Store(Handle key, const std::string& name, StoredValue value,
                            const std::string& shown);
 
     std::map<std::string, std::map<std::string, StoredValue>> keys_;
-    std::map<Key, OpenKeyRecord> handles_;
-    Key nextHandle_ = 0x100;
+    std::map<Handle, OpenKeyRecord> handles_;
+    Handle nextHandle_ = 0x100;
 };
 
 }  // namespace tk::fakes

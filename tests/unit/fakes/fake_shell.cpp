@@ -45,9 +45,19 @@ std::optional<std::string> FakeShell::SpecialFolderPath(int csidl) {
 platform::Status FakeShell::Execute(const std::string& verb, const std::string& file,
                                     const std::string& parameters, const std::string& directory,
                                     int showCommand) {
-    launches.push_back({verb, file, parameters, directory, showCommand});
+    return Launched({verb, file, parameters, directory, showCommand, false});
+}
+
+platform::Status FakeShell::ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                             const std::string& parameters, int showCommand) {
+    return Launched({verb, file, parameters, "", showCommand, true});
+}
+
+platform::Status FakeShell::Launched(Launch launch) {
+    launches.push_back(std::move(launch));
     if (log != nullptr) {
-        log->push_back("Execute " + verb + "|" + file + "|" + parameters);
+        log->push_back("Execute " + launches.back().verb + "|" + launches.back().file + "|" +
+                       launches.back().parameters);
     }
     if (onLaunch) {
         onLaunch(launches.back());

@@ -25,10 +25,12 @@ public:
         std::string parameters;
         std::string directory;
         int showCommand = 0;
+        bool withoutUi = false;  // ExecuteWithoutUi
         bool operator==(const Launch&) const = default;
         friend std::ostream& operator<<(std::ostream& out, const Launch& launch) {
             return out << "{" << launch.verb << "|" << launch.file << "|" << launch.parameters
-                       << "|" << launch.directory << "|" << launch.showCommand << "}";
+                       << "|" << launch.directory << "|" << launch.showCommand
+                       << (launch.withoutUi ? "|without UI}" : "}");
         }
     };
 
@@ -48,6 +50,9 @@ public:
     platform::Status Execute(const std::string& verb, const std::string& file,
                              const std::string& parameters, const std::string& directory,
                              int showCommand) override;
+    // Records and answers like Execute, the launch marked as one without UI.
+    platform::Status ExecuteWithoutUi(const std::string& verb, const std::string& file,
+                                      const std::string& parameters, int showCommand) override;
     // Without a FakeFiles there are no shell links (E_FAIL).
     CreatedLink CreateShellLink() override;
     // Records the launch as Execute does ("open", the batch, hidden), then the batch ends
@@ -59,6 +64,7 @@ public:
 
 private:
     friend class FakeShellLink;
+    platform::Status Launched(Launch launch);
     FakeFiles* files_ = nullptr;
 };
 
