@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/error_mode.h"
@@ -24,14 +25,10 @@ public:
                                  BOOL, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
                                  LPPROCESS_INFORMATION);
     CreateProcessRecorder() {
-        // The library that exports the function passes it on through its own import of it,
-        // which stays as it is.
-        original = reinterpret_cast<Function*>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "CreateProcessW")));
-        HMODULE exporter = nullptr;
-        ::GetModuleHandleExA(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCSTR>(original), &exporter);
+        // kernel32 passes its export on through its own import of the function: that one stays.
+        const HMODULE exporter = ::GetModuleHandleA("kernel32.dll");
+        original = reinterpret_cast<Function*>(
+            reinterpret_cast<void*>(::GetProcAddress(exporter, "CreateProcessW")));
         HMODULE modules[512] = {};
         DWORD size = 0;
         ::EnumProcessModules(::GetCurrentProcess(), modules, sizeof modules, &size);
@@ -42,8 +39,8 @@ public:
         }
     }
     ~CreateProcessRecorder() {
-        for (void** slot : slots_) {
-            Write(slot, reinterpret_cast<void*>(original));
+        for (const auto& [slot, value] : slots_) {
+            Write(slot, value);
         }
     }
     static inline Function* original = nullptr;
@@ -91,19 +88,26 @@ private:
                     continue;
                 }
                 if (*slot != reinterpret_cast<void*>(&Record)) {  // a module listed twice
+                    slots_.emplace_back(slot, *slot);
                     Write(slot, reinterpret_cast<void*>(&Record));
-                    slots_.push_back(slot);
                 }
             }
         }
     }
-    std::vector<void**> slots_;
+    std::vector<std::pair<void**, void*>> slots_;  // each with the value it had
 };
 
 TEST(ShellTest, EveryStartGivesTheProgramTheErrorModeTheProcessWasStartedWith) {
     // The crash guard's modes: a start mode of the parent's, and the fault and critical-error
-    // boxes kept away on top of it.
-    ::SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    // boxes kept away on top of it. The test program gets its own mode back at the end (left
+    // in these, it crashed or hung now and then in later tests under the emulator).
+    struct RestoredAtEnd {
+        UINT mode;
+        ~RestoredAtEnd() {
+            platform::win32::SetOwnErrorMode(0);
+            ::SetErrorMode(mode);
+        }
+    } restored{::SetErrorMode(SEM_NOOPENFILEERRORBOX)};
     platform::win32::SetOwnErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
     const UINT own = ::GetErrorMode();
     ASSERT_EQ(own, UINT{SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS});
